@@ -1,0 +1,31 @@
+// CPanelApp: the recording panel's application object and the owner of its settings.
+//
+// Its start-up is the panel's whole run: load the settings, write the mode byte once, run the
+// dialog, save all six values however the dialog ended.
+#pragma once
+
+#include "panel/PanelSettings.h"
+#include "platform/Ports.h"
+#include "platform/Registry.h"
+#include "shell/WinApp.h"
+
+// What the panel reaches the machine through; the entry point fills it in before the run.
+struct PanelPlatform {
+  vx::Ports* ports = nullptr;
+  vx::Registry* registry = nullptr;
+};
+
+class CPanelApp : public CWinApp {
+ public:
+  CPanelApp() = default;
+
+  void SetPlatform(const PanelPlatform& platform) { m_platform = platform; }
+  const PanelPlatform& Platform() const { return m_platform; }
+
+  bool InitInstance() override;
+
+  PanelSettings m_settings;
+
+ private:
+  PanelPlatform m_platform;
+};

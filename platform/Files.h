@@ -1,0 +1,48 @@
+// File-system calls of the uninstaller, in the shape of the Windows API (kernel32).
+//
+// Paths are 8-bit strings of at most kMaxPath characters with the terminator. Separator() is the one
+// character the programs put between a folder and a name: '\\' on Windows, '/' on POSIX.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/Status.h"
+
+namespace vx {
+
+inline constexpr std::uint32_t kAttrDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+
+// The part of WIN32_FIND_DATAA the programs read.
+struct FindData {
+  std::uint32_t attributes = 0;
+  char name[kMaxPath] = {};
+};
+
+using FindHandle = std::intptr_t;
+inline constexpr FindHandle kInvalidFind = -1;  // INVALID_HANDLE_VALUE
+
+class Files {
+ public:
+  virtual ~Files() = default;
+
+  virtual char Separator() const = 0;
+
+  // FindFirstFileA / FindNextFileA / FindClose. A pattern ends in "*.*", which matches every entry;
+  // "." and ".." are delivered like any other entry.
+  virtual FindHandle FindFirstFileA(const char* pattern, FindData* data) = 0;
+  virtual bool FindNextFileA(FindHandle handle, FindData* data) = 0;
+  virtual void FindClose(FindHandle handle) = 0;
+
+  virtual bool DeleteFileA(const char* path) = 0;
+  virtual bool RemoveDirectoryA(const char* path) = 0;
+
+  // The error number of the last failed call above: 2 for a missing file, 3 for a missing folder on
+  // the path, 5 for a folder where a file is expected or a refused permission.
+  virtual std::uint32_t GetLastError() = 0;
+
+  // GetCurrentDirectoryA: length without terminator; 0 on failure; when the buffer is too small, the
+  // room needed (terminator included) and nothing written.
+  virtual std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) = 0;
+};
+
+}  // namespace vx

@@ -1,0 +1,29 @@
+#include "platform/posix/Environment.h"
+
+#include <cstdlib>
+
+namespace vx::posix {
+
+namespace {
+
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string XdgFolder(const char* name, const char* fallbackUnderHome) {
+  std::string value = Variable(name);
+  // The XDG rules: a relative path is invalid and is ignored like an unset variable.
+  if (!value.empty() && value[0] == '/') return value;
+  return Home() + "/" + fallbackUnderHome;
+}
+
+}  // namespace
+
+std::string Home() { return Variable("HOME"); }
+
+std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+std::string StateHome() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
+
+}  // namespace vx::posix

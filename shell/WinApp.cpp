@@ -1,0 +1,44 @@
+#include "shell/WinApp.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp() { g_app = this; }
+
+CWinApp::~CWinApp() {
+  if (g_app == this) g_app = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_app; }
+
+bool CWinApp::InitInstance() { return false; }
+
+bool CWinApp::Enable3dControls() { return true; }
+
+bool CWinApp::OnCmdMsg(unsigned command) {
+  if (command == vx::kIdHelp) {
+    OnHelp();
+    return true;
+  }
+  return false;
+}
+
+void CWinApp::OnHelp() {
+  if (m_toolkit) m_toolkit->ShowHelp();
+}
+
+vx::IconRef CWinApp::LoadIcon(int id) { return m_toolkit ? m_toolkit->LoadIcon(id) : 0; }
+
+vx::AccelRef CWinApp::LoadAccelerators(int id) {
+  return m_toolkit ? m_toolkit->LoadAccelerators(id) : 0;
+}
+
+int AfxWinMain(CWinApp& app, vx::Toolkit& toolkit) {
+  app.SetToolkit(&toolkit);
+  if (app.InitInstance()) {
+    // Neither program asks to go on; there is no application message loop to enter.
+  }
+  app.m_pMainWnd = nullptr;
+  return 0;
+}
