@@ -10,7 +10,8 @@
 
 namespace vx {
 
-inline constexpr std::uint32_t kAttrDirectory = 0x10;  // FILE_ATTRIBUTE_DIRECTORY
+inline constexpr std::uint32_t kAttrDirectory = 0x10;      // FILE_ATTRIBUTE_DIRECTORY
+inline constexpr std::uint32_t kAttrReparsePoint = 0x400;  // FILE_ATTRIBUTE_REPARSE_POINT: a link
 
 // The part of WIN32_FIND_DATAA the programs read.
 struct FindData {
