@@ -8,6 +8,11 @@ std::uint16_t PortAt(const PanelSettings& settings, unsigned offset) {
 
 }  // namespace
 
+std::array<CardPort, 4> CardPorts(const PanelSettings& settings) {
+  return {{{PortAt(settings, 2), 1}, {PortAt(settings, 3), 1}, {PortAt(settings, 4), 1},
+           {PortAt(settings, 8), 2}}};
+}
+
 void PortOut8(vx::Ports& ports, std::uint16_t port, std::uint8_t value) { ports.Out8(port, value); }
 
 std::uint16_t PortIn16(vx::Ports& ports, std::uint16_t port) { return ports.In16(port); }

@@ -5,6 +5,7 @@
 // low 16 bits of base + offset.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "panel/PanelSettings.h"
@@ -16,6 +17,14 @@ inline constexpr std::uint8_t kAuxGainIndex = 8;
 // Status reads before a gain write gives up on a busy card. A card answers within a few reads; on
 // the ISA bus a read takes about a microsecond, so the bound is about 0.1 s where no card answers.
 inline constexpr unsigned kBusyPollLimit = 100000;
+
+// The card's ports at the settings' base: gain data, gain index and mode byte (one byte each), then
+// the status word (two bytes).
+struct CardPort {
+  std::uint16_t port;
+  unsigned width;
+};
+std::array<CardPort, 4> CardPorts(const PanelSettings& settings);
 
 void PortOut8(vx::Ports& ports, std::uint16_t port, std::uint8_t value);
 std::uint16_t PortIn16(vx::Ports& ports, std::uint16_t port);

@@ -25,6 +25,7 @@ struct Msg {
   unsigned message = 0;
   WParam wParam = 0;
   LParam lParam = 0;
+  std::uint8_t keyState = 0;     // kAccelShift/kAccelControl/kAccelAlt held, for key messages
   const void* native = nullptr;  // the back end's own message, when it has one
 };
 

@@ -1,0 +1,45 @@
+// The Qt Widgets back end of the shell: realises a program's dialog templates, holds its icon and
+// accelerator tables, and shows its help file in a viewer window.
+//
+// The program creates the QApplication first (QtToolkit::MissingDisplay tells it beforehand
+// whether Qt will find a display at all).
+#pragma once
+
+#include <QIcon>
+#include <QPointer>
+#include <QString>
+#include <map>
+#include <string>
+
+#include "shell/DialogTemplate.h"
+#include "shell/Toolkit.h"
+
+class QWidget;
+
+namespace vx {
+
+class QtToolkit : public Toolkit {
+ public:
+  // programDir: the folder the program runs from, where its help file lies.
+  QtToolkit(const ProgramResources& resources, QString programDir);
+  ~QtToolkit() override;
+
+  // A sentence saying why no window can be shown, or "" when a display is there.
+  static std::string MissingDisplay();
+
+  std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) override;
+  IconRef LoadIcon(int id) override;
+  AccelRef LoadAccelerators(int id) override;
+  bool ShowHelp() override;
+
+  QString HelpFilePath() const;
+  QWidget* HelpViewer() const { return m_helpViewer; }
+
+ private:
+  const ProgramResources& m_resources;
+  QString m_programDir;
+  std::map<int, QIcon> m_icons;
+  QPointer<QWidget> m_helpViewer;
+};
+
+}  // namespace vx
