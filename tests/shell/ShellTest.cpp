@@ -1,0 +1,139 @@
+// The shell's own behaviour, on a scripted back end: minimised painting, command routing,
+// accelerator matching, dialog-unit conversion and the resource tables.
+#include <gtest/gtest.h>
+
+#include "../panel/FakeToolkit.h"
+#include "panel/res/Resources.h"
+#include "shell/Accelerators.h"
+#include "shell/Dialog.h"
+#include "shell/DialogUnits.h"
+#include "shell/WinApp.h"
+
+namespace {
+
+TEST(MinimisedIcon, IsCentredRoundingTowardZero) {
+  auto at = [](int w, int h) {
+    const IconOrigin o = MinimisedIconOrigin(w, h, 32, 32);
+    return std::make_pair(o.x, o.y);
+  };
+  EXPECT_EQ(at(36, 36), std::make_pair(2, 2));
+  EXPECT_EQ(at(35, 35), std::make_pair(2, 2));
+  EXPECT_EQ(at(30, 30), std::make_pair(0, 0));  // (-1)/2 is 0, not -1
+  EXPECT_EQ(at(29, 29), std::make_pair(-1, -1));
+  EXPECT_EQ(at(160, 33), std::make_pair(64, 1));
+}
+
+struct TestApp : CWinApp {
+  int helps = 0;
+  void OnHelp() override { ++helps; }
+};
+
+TEST(Shell, DialogPaintsTheIconOnlyWhenMinimised) {
+  TestApp app;
+  FakeToolkit toolkit;
+  app.SetToolkit(&toolkit);
+  std::vector<std::pair<int, int>> painted;
+  int defaults = 0;
+  vx::IconRef dragIcon = 0;
+  toolkit.script = [&](CDialog& d, ScriptedWindow& w) {
+    d.OnPaint();
+    w.iconic = true;
+    w.client = {30, 30};
+    d.OnPaint();
+    dragIcon = d.OnQueryDragIcon();
+    painted = w.paintedAt;
+    defaults = w.defaultPaints;
+    d.EndDialog(7);
+  };
+  CDialog dialog(102, nullptr);
+  EXPECT_EQ(dialog.DoModal(), 7);
+  EXPECT_EQ(defaults, 1);
+  EXPECT_EQ(painted, (std::vector<std::pair<int, int>>{{0, 0}}));
+  EXPECT_EQ(dragIcon, 0x128u);
+}
+
+TEST(Shell, OkAndCancelEndTheRunAndOnlyHelpReachesTheApplication) {
+  TestApp app;
+  FakeToolkit toolkit;
+  app.SetToolkit(&toolkit);
+  toolkit.script = [&](CDialog& d, ScriptedWindow&) {
+    EXPECT_TRUE(d.OnCommand(vx::kIdHelp, 0));
+    EXPECT_FALSE(d.OnCommand(0xE140, 0));  // another framework command: not handled
+    d.OnCommand((1u << 16) | vx::kIdCancel, 0);
+  };
+  CDialog dialog(102, nullptr);
+  EXPECT_EQ(dialog.DoModal(), vx::kIdCancel);
+  EXPECT_EQ(app.helps, 1);
+
+  toolkit.script = [](CDialog& d, ScriptedWindow&) { d.OnCommand(vx::kIdOk, 0); };
+  EXPECT_EQ(dialog.DoModal(), vx::kIdOk);
+}
+
+TEST(Shell, NoToolkitOrNoTemplateMeansNoDialog) {
+  TestApp app;
+  CDialog dialog(102, nullptr);
+  EXPECT_EQ(dialog.DoModal(), -1);
+  EXPECT_EQ(dialog.m_hIcon, 0u);  // a missing icon leaves the handle empty
+}
+
+TEST(Shell, WinMainRunsInitInstanceOnceAndExitsZero) {
+  struct CountingApp : CWinApp {
+    int runs = 0;
+    bool InitInstance() override {
+      ++runs;
+      return false;
+    }
+  } app;
+  FakeToolkit toolkit;
+  EXPECT_EQ(AfxGetApp(), &app);
+  EXPECT_EQ(AfxWinMain(app, toolkit), 0);
+  EXPECT_EQ(app.runs, 1);
+}
+
+TEST(Accelerators, MatchVirtualKeysWithExactlyTheirModifiers) {
+  const vx::AccelTable* table = PanelResources().FindAccelerators(129);
+  ASSERT_NE(table, nullptr);
+  auto key = [](unsigned message, unsigned vk) {
+    vx::Msg m;
+    m.message = message;
+    m.wParam = vk;
+    return m;
+  };
+  using vx::MatchAccelerator;
+  EXPECT_EQ(MatchAccelerator(*table, key(vx::kWmSysKeyDown, 'A'), vx::kAccelAlt), 2001u);
+  EXPECT_EQ(MatchAccelerator(*table, key(vx::kWmSysKeyDown, 'V'), vx::kAccelAlt), 2000u);
+  EXPECT_FALSE(MatchAccelerator(*table, key(vx::kWmKeyDown, 'A'), 0));
+  EXPECT_FALSE(MatchAccelerator(*table, key(vx::kWmSysKeyDown, 'A'),
+                                vx::kAccelAlt | vx::kAccelShift));
+  EXPECT_FALSE(MatchAccelerator(*table, key(vx::kWmKeyUp, 'A'), vx::kAccelAlt));
+  EXPECT_FALSE(MatchAccelerator(*table, key(vx::kWmSysKeyDown, 'O'), vx::kAccelAlt));
+}
+
+TEST(DialogUnits, ConvertAsTheDialogManagerDoes) {
+  // MS Sans Serif 8 at 96 dpi: 52 letters 312 pixels wide, 13 high -> base units 6 x 13.
+  const vx::BaseUnits base = vx::DialogBaseUnits(312, 13);
+  EXPECT_EQ(base.x, 6);
+  EXPECT_EQ(base.y, 13);
+  EXPECT_EQ(vx::DialogUnitsToPixelsX(159, base), 239);  // 238.5 rounds up
+  EXPECT_EQ(vx::DialogUnitsToPixelsY(61, base), 99);
+  EXPECT_EQ(vx::DialogBaseUnits(338, 16).x, 7);  // 6.5 -> 7
+  EXPECT_EQ(vx::MulDiv(-5, 3, 2), -8);             // half away from zero, both signs
+  EXPECT_EQ(vx::MulDiv(5, 3, 2), 8);
+  EXPECT_EQ(vx::MulDiv(1, 1, 0), -1);
+}
+
+TEST(Resources, PanelTemplateExpandsInTabOrder) {
+  const vx::DialogTemplate* d = PanelResources().FindDialog(102);
+  ASSERT_NE(d, nullptr);
+  EXPECT_STREQ(d->caption, "Vexmor Recording");
+  EXPECT_EQ(d->cx, 159);
+  EXPECT_EQ(d->cy, 61);
+  std::vector<int> ids;
+  for (const auto& c : d->controls) ids.push_back(c.id);
+  EXPECT_EQ(ids, (std::vector<int>{1001, 1000, 1011, 1010, 1005, 1006, 1008, 1007}));
+  EXPECT_EQ(PanelResources().FindControl(102, 1010)->y, 22);
+  EXPECT_EQ(PanelResources().version->fileVersion[1], 1);
+  EXPECT_EQ(PanelResources().version->strings.size(), 7u);
+}
+
+}  // namespace
