@@ -1,0 +1,57 @@
+// The registry on POSIX: two hives kept as REGEDIT4 text files (see RegText.h for the format).
+//
+// <folder>/user.reg holds HKEY_CURRENT_USER, <folder>/system.reg HKEY_LOCAL_MACHINE. The files are
+// read when a key is opened or created (so each handle sees the hive as it was then, together with
+// this object's own changes). Changes made through a handle are gathered and written when a handle
+// is closed (or when the object ends), the way Windows flushes its hives lazily; DeleteKey is written
+// at once. CloseKey and DeleteKey answer the write's status.
+//
+// Every write takes an exclusive flock on <hive>.lock beside the hive, reads the hive again under
+// it, applies this object's changes to what it found (so two programs at once keep each other's
+// keys), writes a temporary file in the same folder, fsyncs it and renames it over the hive: a
+// crash leaves the old hive or the new one, never a torn one. The folder is created when a key is
+// first created in it.
+//
+// A hive that is not REGEDIT4 text at all is never overwritten: it is renamed to
+// <hive>.damaged-<date>-<time> and the object goes on with an empty hive. A hive that cannot be read
+// (a folder in its place, no permission) is left alone and this object does not write it. Lines of
+// a readable hive that are not understood are kept, as comments. Each such problem is told once per
+// object through warn, as one line naming the file.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/Registry.h"
+
+namespace vx::posix {
+
+class FileRegistry : public vx::Registry {
+ public:
+  using Warn = std::function<void(const std::string&)>;
+
+  // folder holds user.reg (HKEY_CURRENT_USER) and system.reg (HKEY_LOCAL_MACHINE).
+  FileRegistry(std::string folder, Warn warn);
+  ~FileRegistry() override;
+  FileRegistry(const FileRegistry&) = delete;
+  FileRegistry& operator=(const FileRegistry&) = delete;
+
+  // ${XDG_CONFIG_HOME:-$HOME/.config}/vexmor/registry
+  static std::string DefaultFolder();
+
+  Status OpenKey(RegKey root, const char* subKey, RegKey* result) override;
+  Status QueryValue(RegKey key, const char* name, std::uint32_t* type, std::uint8_t* data,
+                    std::uint32_t* size) override;
+  Status CreateKey(RegKey root, const char* subKey, const char* keyClass, RegKey* result) override;
+  Status SetValue(RegKey key, const char* name, std::uint32_t type, const std::uint8_t* data,
+                  std::uint32_t size) override;
+  Status DeleteKey(RegKey root, const char* subKey) override;
+  Status CloseKey(RegKey key) override;
+
+ private:
+  struct State;
+  std::unique_ptr<State> m_state;
+};
+
+}  // namespace vx::posix
