@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QPointer>
+#include <QWidget>
 #include <QString>
 #include <map>
 #include <string>
@@ -14,7 +15,6 @@
 #include "shell/DialogTemplate.h"
 #include "shell/Toolkit.h"
 
-class QWidget;
 
 namespace vx {
 
