@@ -1,0 +1,276 @@
+#include "platform/posix/DesktopEntry.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace vx::posix {
+
+namespace {
+
+constexpr std::string_view kMainGroup = "Desktop Entry";
+// Characters that the Exec rules allow only inside a quoted argument (space and tab separate
+// arguments and are handled apart).
+constexpr std::string_view kReserved = "\n\"'\\><~|&;$*?#()`";
+// Field codes: the current ones and the deprecated ones, all expanded by launchers to something
+// that is not part of the program's name.
+constexpr std::string_view kFieldCodes = "fFuUickdDnNvm";
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
+  while (!s.empty() && (IsSpace(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+// UTF-8 without overlong forms or surrogates, and no control character but tab, CR and LF.
+bool IsEntryText(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    unsigned c = *p;
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
+      ++p;
+      continue;
+    }
+    int extra;
+    unsigned min;
+    if ((c & 0xE0) == 0xC0) {
+      extra = 1, min = 0x80, c &= 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2, min = 0x800, c &= 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3, min = 0x10000, c &= 0x07;
+    } else {
+      return false;
+    }
+    if (end - p <= extra) return false;
+    for (int i = 1; i <= extra; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return false;
+      c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    p += extra + 1;
+  }
+  return true;
+}
+
+bool IsKeyChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+}
+
+// A key with an optional [locale] suffix.
+bool IsKey(std::string_view key) {
+  std::size_t i = 0;
+  while (i < key.size() && IsKeyChar(key[i])) ++i;
+  if (i == 0) return false;
+  if (i == key.size()) return true;
+  return key[i] == '[' && key.back() == ']' && key.size() > i + 2 &&
+         key.substr(i + 1, key.size() - i - 2).find_first_of("[]") == std::string_view::npos;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char a = s[i], b = prefix[i];
+    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+// The keys of the [Desktop Entry] group, or nothing when the file is not a well-formed entry.
+std::optional<std::map<std::string, std::string, std::less<>>> MainGroup(std::string_view text) {
+  if (!IsEntryText(text)) return std::nullopt;
+  std::map<std::string, std::string, std::less<>> keys;
+  std::set<std::string, std::less<>> groups;
+  std::string_view group;  // empty before the first header
+  bool inMain = false;
+  while (!text.empty()) {
+    std::size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+    line = Trim(line);
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']') return std::nullopt;
+      group = line.substr(1, line.size() - 2);
+      if (group.empty() || group.find_first_of("[]") != std::string_view::npos) return std::nullopt;
+      // The main group comes first; no group may appear twice.
+      if (groups.empty() && group != kMainGroup) return std::nullopt;
+      if (!groups.emplace(group).second) return std::nullopt;
+      inMain = group == kMainGroup;
+      continue;
+    }
+    if (group.empty()) return std::nullopt;  // an entry outside any group
+    std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    std::string_view key = Trim(line.substr(0, eq));
+    std::string_view value = Trim(line.substr(eq + 1));
+    if (!IsKey(key)) return std::nullopt;
+    if (inMain && !keys.emplace(std::string(key), std::string(value)).second) return std::nullopt;
+  }
+  if (groups.empty()) return std::nullopt;
+  return keys;
+}
+
+}  // namespace
+
+std::string UnescapeDesktopString(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    char c = value[i];
+    if (c == '\\' && i + 1 < value.size()) {
+      switch (value[i + 1]) {
+        case 's': out += ' '; ++i; continue;
+        case 'n': out += '\n'; ++i; continue;
+        case 't': out += '\t'; ++i; continue;
+        case 'r': out += '\r'; ++i; continue;
+        case '\\': out += '\\'; ++i; continue;
+        default: break;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+
+std::optional<std::vector<std::string>> SplitExec(std::string_view exec) {
+  std::vector<std::string> args;
+  std::size_t i = 0;
+  const std::size_t n = exec.size();
+  while (true) {
+    while (i < n && IsSpace(exec[i])) ++i;
+    if (i == n) break;
+    std::string arg;
+    if (exec[i] == '"') {
+      ++i;
+      while (true) {
+        if (i == n) return std::nullopt;  // no closing quote
+        char c = exec[i++];
+        if (c == '"') break;
+        if (c == '\\') {
+          if (i == n || std::string_view("\"`$\\").find(exec[i]) == std::string_view::npos)
+            return std::nullopt;
+          arg += exec[i++];
+        } else if (c == '%') {
+          // Field codes may not stand inside quotes; only the literal percent may.
+          if (i == n || exec[i] != '%') return std::nullopt;
+          arg += '%';
+          ++i;
+        } else {
+          arg += c;
+        }
+      }
+      // A quoted argument is a whole argument: "a"b is broken quoting.
+      if (i < n && !IsSpace(exec[i])) return std::nullopt;
+      args.push_back(std::move(arg));
+      continue;
+    }
+    bool onlyFieldCodes = true;
+    while (i < n && !IsSpace(exec[i])) {
+      char c = exec[i++];
+      if (kReserved.find(c) != std::string_view::npos) return std::nullopt;
+      if (c == '%') {
+        if (i == n) return std::nullopt;
+        char code = exec[i++];
+        if (code == '%') {
+          arg += '%';
+          onlyFieldCodes = false;
+        } else if (kFieldCodes.find(code) == std::string_view::npos) {
+          return std::nullopt;
+        }
+        continue;
+      }
+      arg += c;
+      onlyFieldCodes = false;
+    }
+    if (!onlyFieldCodes) args.push_back(std::move(arg));
+  }
+  return args;
+}
+
+std::optional<std::string> FileUrlPath(std::string_view url) {
+  if (!StartsWithNoCase(url, "file://")) return std::nullopt;
+  url.remove_prefix(7);
+  std::size_t slash = url.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  std::string_view host = url.substr(0, slash);
+  if (!host.empty() && !(host.size() == 9 && StartsWithNoCase(host, "localhost"))) return std::nullopt;
+  url.remove_prefix(slash);
+  // A query or fragment names no file.
+  if (url.find_first_of("?#") != std::string_view::npos) return std::nullopt;
+  std::string path;
+  path.reserve(url.size());
+  for (std::size_t i = 0; i < url.size(); ++i) {
+    if (url[i] != '%') {
+      path += url[i];
+      continue;
+    }
+    if (i + 2 >= url.size()) return std::nullopt;
+    int hi = HexValue(url[i + 1]), lo = HexValue(url[i + 2]);
+    if (hi < 0 || lo < 0 || (hi == 0 && lo == 0)) return std::nullopt;
+    path += static_cast<char>(hi * 16 + lo);
+    i += 2;
+  }
+  return path;
+}
+
+std::optional<std::string> DesktopEntryTarget(std::string_view text) {
+  auto keys = MainGroup(text);
+  if (!keys) return std::nullopt;
+  auto type = keys->find("Type");
+  if (type == keys->end()) return std::nullopt;
+  std::string kind = UnescapeDesktopString(type->second);
+  if (kind == "Application") {
+    auto exec = keys->find("Exec");
+    if (exec == keys->end()) return std::nullopt;
+    auto args = SplitExec(UnescapeDesktopString(exec->second));
+    if (!args || args->empty() || args->front().empty()) return std::nullopt;
+    return std::move(args->front());
+  }
+  if (kind == "Link") {
+    auto url = keys->find("URL");
+    if (url == keys->end()) return std::nullopt;
+    return FileUrlPath(UnescapeDesktopString(url->second));
+  }
+  return std::nullopt;
+}
+
+std::string ExecArgumentForEntry(std::string_view argument) {
+  bool quote = argument.empty() ||
+               argument.find_first_of(kReserved) != std::string_view::npos ||
+               argument.find_first_of(" \t") != std::string_view::npos;
+  std::string exec;
+  if (quote) exec += '"';
+  for (char c : argument) {
+    if (quote && std::string_view("\"`$\\").find(c) != std::string_view::npos) exec += '\\';
+    exec += c;
+    if (c == '%') exec += '%';
+  }
+  if (quote) exec += '"';
+  // Then the string escapes, undone first when the file is read.
+  std::string value;
+  for (char c : exec) {
+    switch (c) {
+      case '\\': value += "\\\\"; break;
+      case '\n': value += "\\n"; break;
+      case '\t': value += "\\t"; break;
+      case '\r': value += "\\r"; break;
+      default: value += c;
+    }
+  }
+  return value;
+}
+
+}  // namespace vx::posix

@@ -1,0 +1,38 @@
+// Desktop entries (freedesktop Desktop Entry files) as far as they stand in for shell links: which
+// file a launcher points at, and how to write one that points at a program.
+//
+// Pure text handling, no file access: DesktopLinks reads the file and hands the text here. Every
+// function is strict in the same direction: anything malformed answers "no target", so a broken
+// entry is kept on the desktop rather than taken for a link to the panel.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vx::posix {
+
+// The file a desktop entry launches or opens: for Type=Application the program of its Exec key,
+// for Type=Link with a file:// URL the decoded local path. No value for anything else: another
+// type, a missing or malformed key, broken quoting, text that is not UTF-8 or holds control
+// characters, a first group other than [Desktop Entry], a repeated key or group.
+std::optional<std::string> DesktopEntryTarget(std::string_view text);
+
+// Undoes the string escapes of a value (\s \n \t \r \\); any other backslash stays as it is.
+std::string UnescapeDesktopString(std::string_view value);
+
+// Splits an Exec value (string escapes already undone) into its arguments: double quotes and the
+// backslash escapes inside them undone, "%%" made "%", field codes removed (an argument that was
+// only a field code disappears). No value when the quoting is broken, a reserved character stands
+// unquoted, or a percent sign starts no known field code.
+std::optional<std::vector<std::string>> SplitExec(std::string_view exec);
+
+// The local path of a file:// URL (empty host or "localhost"), percent-decoding undone.
+std::optional<std::string> FileUrlPath(std::string_view url);
+
+// The inverse of SplitExec and UnescapeDesktopString for one argument: quoted when it holds a
+// reserved character, percent signs doubled, then escaped as a string value.
+std::string ExecArgumentForEntry(std::string_view argument);
+
+}  // namespace vx::posix

@@ -1,0 +1,79 @@
+// vx::ShellLinks on POSIX: desktop entries and symbolic links stand in for shell links, and the
+// desktop folder is found as `xdg-user-dir DESKTOP` finds it.
+//
+// A file is a shortcut (GetClassFile answers kClsidShellLink) when it is
+//   - a desktop entry of Type=Application: its target is the program of its Exec key;
+//   - a desktop entry of Type=Link with a file:// URL: its target is the decoded path;
+//   - a symbolic link to anything but a folder (a missing target included, as the program may be
+//     deleted before the sweep; a loop of links excluded): its target is the path it names, made
+//     absolute against its folder.
+// Anything else fails examination. Desktop entries are read up to kEntryLimit bytes; a larger file
+// is no shortcut.
+//
+// COM initialisation and the shell allocator have nothing behind them: they succeed, unless a test
+// sets one of the public knobs to the result it wants. The counters let tests check that every
+// acquisition was released.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "platform/ShellLinks.h"
+
+namespace vx::posix {
+
+inline constexpr std::size_t kEntryLimit = 64 * 1024;
+
+// Failure results as the shell answers them.
+inline constexpr HResult kMkECantOpenFile = static_cast<HResult>(0x800401EAu);
+inline constexpr HResult kEPointer = static_cast<HResult>(0x80004003u);
+inline constexpr HResult kEUnexpected = static_cast<HResult>(0x8000FFFFu);
+inline constexpr HResult kEInsufficientBuffer = static_cast<HResult>(0x8007007Au);
+
+// Reads a file and answers its shortcut target, or nothing when it is no shortcut. `buffer` is
+// reused for the file's text.
+std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer);
+
+// The desktop folder from the environment (HOME, XDG_CONFIG_HOME and user-dirs.dirs); "" when it
+// cannot be known.
+std::string ResolveDesktopFolder();
+
+class DesktopLinks : public vx::ShellLinks {
+ public:
+  // Results the stand-ins answer; a test sets one to a failure (or CoInitialize to kSFalse).
+  struct Knobs {
+    HResult coInitialize = kSOk;
+    HResult getMalloc = kSOk;
+    HResult getDesktopLocation = kSOk;
+    HResult createShellLink = kSOk;
+  };
+  Knobs knobs;
+
+  // What is held: successful CoInitialize calls not yet undone, the allocator, item lists and
+  // shell-link objects not yet released.
+  int initialised = 0;
+  int mallocHeld = 0;
+  int itemListsHeld = 0;
+  int linksHeld = 0;
+
+  HResult CoInitialize() override;
+  void CoUninitialize() override;
+
+  HResult GetMalloc() override;
+  void FreeItemList(ItemList list) override;
+  void ReleaseMalloc() override;
+
+  HResult GetDesktopLocation(WindowRef owner, ItemList* list) override;
+  bool GetPathFromItemList(ItemList list, char* path) override;
+
+  HResult GetClassFile(const char* path, Guid* clsid) override;
+
+  HResult CreateShellLink(ShellLink** link) override;
+  void ReleaseShellLink(ShellLink* link) override;
+
+ private:
+  std::string buffer_;
+};
+
+}  // namespace vx::posix

@@ -1,0 +1,97 @@
+#include "platform/posix/FileText.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace vx::posix {
+
+namespace {
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out) {
+  out.clear();
+  // O_NONBLOCK: opening a FIFO for reading must not wait for a writer; it is refused below.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<unsigned long long>(st.st_size) > limit) {
+    ::close(fd);
+    return false;
+  }
+  // Read one byte past the limit, so a file that grew since fstat is still caught.
+  out.resize(static_cast<std::size_t>(st.st_size) + 1);
+  std::size_t have = 0;
+  while (have <= limit) {
+    if (have == out.size()) out.resize(limit + 1);
+    ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    have += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (have > limit) return false;
+  out.resize(have);
+  return true;
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {
+  std::string text;
+  if (!ReadSmallFileInto(path, limit, text)) return std::nullopt;
+  return text;
+}
+
+bool WriteFileAtomically(const std::string& path, const std::string& text) {
+  struct stat old;
+  bool existed = ::stat(path.c_str(), &old) == 0;
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(attempt);
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, text.data(), text.size());
+  if (ok && existed) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+  if (ok) ok = ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+bool MakeFolders(const std::string& path) {
+  if (path.empty()) return false;
+  for (std::size_t pos = 1; pos <= path.size(); ++pos) {
+    if (pos != path.size() && path[pos] != '/') continue;
+    std::string part = path.substr(0, pos);
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace vx::posix

@@ -1,0 +1,26 @@
+// Whole-file reads and atomic whole-file writes for the stand-ins that keep text files
+// (WININIT.INI, user-dirs.dirs, desktop entries).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+namespace vx::posix {
+
+// The contents of a regular file of at most `limit` bytes; nothing when it is missing, not a
+// regular file (a FIFO is never opened for reading), unreadable or larger than the limit.
+std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit);
+
+// Same, into `out` (whose storage is reused from call to call). False as above.
+bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out);
+
+// Replaces the file with `text` through a temporary file in the same folder and a rename, so a
+// reader sees the old file or the new one, never a part. An existing file keeps its permission
+// bits; a new one gets 0644 less the umask. False when any step fails (the old file then stands).
+bool WriteFileAtomically(const std::string& path, const std::string& text);
+
+// Creates the folder and its missing parents (mode 0700 for new ones, as the XDG folders are).
+bool MakeFolders(const std::string& path);
+
+}  // namespace vx::posix

@@ -1,0 +1,94 @@
+#include "platform/posix/IniProfile.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "platform/posix/Environment.h"
+#include "platform/posix/FileText.h"
+#include "platform/posix/IniText.h"
+
+namespace vx::posix {
+
+std::string WindowsFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  if (!(state && state[0] == '/') && Home().empty()) return "";
+  return StateHome() + "/vexmor";
+}
+
+char* IniProfile::Commit(std::size_t size) {
+  if (failCommit) return nullptr;
+  // Committed pages read as zeros.
+  char* block = new (std::nothrow) char[size]();
+  if (block) ++committed;
+  return block;
+}
+
+void IniProfile::Decommit(char* block, std::size_t) {
+  if (!block) return;
+  delete[] block;
+  --committed;
+}
+
+std::uint32_t IniProfile::GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
+  std::string folder = WindowsFolder();
+  if (folder.empty() || !MakeFolders(folder)) return 0;
+  auto length = static_cast<std::uint32_t>(folder.size());
+  if (length + 1 > size || !buffer) return length + 1;
+  std::memcpy(buffer, folder.c_str(), length + 1);
+  return length;
+}
+
+std::uint32_t IniProfile::GetPrivateProfileSectionA(const char* section, char* buffer,
+                                                    std::uint32_t size, const char* file) {
+  if (!buffer || size == 0) return 0;
+  buffer[0] = '\0';
+  if (size > 1) buffer[1] = '\0';
+  if (!section || !file) return 0;
+  auto text = ReadSmallFile(file, kProfileLimit);
+  if (!text) return 0;
+  std::string run;
+  for (const auto& entry : ReadIniSection(*text, section)) {
+    run += entry;
+    run += '\0';
+  }
+  if (run.size() + 1 <= size) {
+    std::memcpy(buffer, run.data(), run.size());
+    buffer[run.size()] = '\0';
+    return static_cast<std::uint32_t>(run.size());
+  }
+  // Too small: the last string is cut and the run still ends in two NULs.
+  if (size <= 2) return 0;
+  std::memcpy(buffer, run.data(), size - 2);
+  buffer[size - 2] = '\0';
+  buffer[size - 1] = '\0';
+  return size - 2;
+}
+
+bool IniProfile::WritePrivateProfileSectionA(const char* section, const char* data,
+                                             const char* file) {
+  if (!section || !data || !file) return false;
+  std::vector<std::string> entries;
+  for (const char* p = data; *p; p += std::strlen(p) + 1) {
+    // The profile functions take only key=value strings.
+    if (std::strchr(p, '=')) entries.emplace_back(p);
+  }
+  std::string text;
+  struct stat st;
+  if (::stat(file, &st) == 0) {
+    auto old = ReadSmallFile(file, kProfileLimit);
+    if (!old) return false;  // unreadable or too large: never overwrite what could not be read
+    text = std::move(*old);
+  } else if (errno != ENOENT) {
+    return false;
+  }
+  auto updated = ReplaceIniSection(text, section, entries);
+  if (!updated) return false;
+  return WriteFileAtomically(file, *updated);
+}
+
+}  // namespace vx::posix

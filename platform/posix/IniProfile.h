@@ -1,0 +1,39 @@
+// vx::Profile on POSIX: the Windows folder is ${XDG_STATE_HOME:-$HOME/.local/state}/vexmor, and the
+// profile-section calls edit INI files as the Windows profile functions do (IniText), writing each
+// change through a temporary file and a rename.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/Profile.h"
+
+namespace vx::posix {
+
+// INI files larger than this are not read (the Windows profile functions refuse them too).
+inline constexpr std::size_t kProfileLimit = 1024 * 1024;
+
+// The Windows folder for the environment as it stands; "" without HOME and XDG_STATE_HOME.
+std::string WindowsFolder();
+
+class IniProfile : public vx::Profile {
+ public:
+  // Tests set it to make Commit fail.
+  bool failCommit = false;
+  // Blocks committed and not yet decommitted.
+  int committed = 0;
+
+  char* Commit(std::size_t size) override;
+  void Decommit(char* block, std::size_t size) override;
+
+  // Creates the folder (and its parents) when missing; 0 when it cannot.
+  std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
+
+  std::uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, std::uint32_t size,
+                                          const char* file) override;
+  bool WritePrivateProfileSectionA(const char* section, const char* data,
+                                   const char* file) override;
+};
+
+}  // namespace vx::posix

@@ -1,0 +1,177 @@
+#include "platform/posix/IniText.h"
+
+namespace vx::posix {
+
+namespace {
+
+struct Line {
+  std::string_view body;  // without its line end
+  std::string_view end;   // "\n", "\r\n" or "" for a last line without one
+};
+
+std::vector<Line> SplitLines(std::string_view text) {
+  std::vector<Line> lines;
+  while (!text.empty()) {
+    std::size_t eol = text.find('\n');
+    if (eol == std::string_view::npos) {
+      lines.push_back({text, {}});
+      break;
+    }
+    std::size_t bodyEnd = eol > 0 && text[eol - 1] == '\r' ? eol - 1 : eol;
+    lines.push_back({text.substr(0, bodyEnd), text.substr(bodyEnd, eol + 1 - bodyEnd)});
+    text.remove_prefix(eol + 1);
+  }
+  return lines;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+// The section name of a header line; nothing for other lines.
+std::optional<std::string_view> HeaderName(std::string_view line) {
+  line = Trim(line);
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  std::size_t close = line.rfind(']');
+  if (close == std::string_view::npos || close == 0) return std::nullopt;
+  return Trim(line.substr(1, close - 1));
+}
+
+enum class Kind { kBlank, kComment, kEntry };
+
+Kind KindOf(std::string_view line) {
+  line = Trim(line);
+  if (line.empty()) return Kind::kBlank;
+  if (line.front() == ';') return Kind::kComment;
+  return Kind::kEntry;
+}
+
+// [first, last) lines of the section's body; first is the line after the header.
+struct Range {
+  std::size_t header, first, last;
+};
+
+std::optional<Range> FindSection(const std::vector<Line>& lines, std::string_view section) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    auto name = HeaderName(lines[i].body);
+    if (!name || !EqualNoCase(*name, Trim(section))) continue;
+    std::size_t end = i + 1;
+    while (end < lines.size() && !HeaderName(lines[end].body)) ++end;
+    return Range{i, i + 1, end};
+  }
+  return std::nullopt;
+}
+
+std::string EntryText(std::string_view line) {
+  line = Trim(line);
+  std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return std::string(line);
+  std::string entry(Trim(line.substr(0, eq)));
+  entry += '=';
+  entry += Trim(line.substr(eq + 1));
+  return entry;
+}
+
+bool BreaksLines(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section) {
+  std::vector<std::string> entries;
+  auto lines = SplitLines(text);
+  auto range = FindSection(lines, section);
+  if (!range) return entries;
+  for (std::size_t i = range->first; i < range->last; ++i)
+    if (KindOf(lines[i].body) == Kind::kEntry) entries.push_back(EntryText(lines[i].body));
+  return entries;
+}
+
+bool HasIniSection(std::string_view text, std::string_view section) {
+  return FindSection(SplitLines(text), section).has_value();
+}
+
+std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_view section,
+                                             const std::vector<std::string>& entries) {
+  if (BreaksLines(section) || section.find(']') != std::string_view::npos || Trim(section).empty())
+    return std::nullopt;
+  for (const auto& entry : entries)
+    if (BreaksLines(entry)) return std::nullopt;
+
+  auto lines = SplitLines(text);
+  std::string_view eol = "\n";
+  for (const auto& line : lines) {
+    if (!line.end.empty()) {
+      eol = line.end;
+      break;
+    }
+  }
+
+  std::string out;
+  out.reserve(text.size() + 64);
+  // Writes a kept line; a last line without a line end gets one when more follows.
+  auto keep = [&](const Line& line) {
+    out += line.body;
+    out += line.end.empty() ? eol : line.end;
+  };
+  auto add = [&](std::string_view body) {
+    out += body;
+    out += eol;
+  };
+
+  auto range = FindSection(lines, section);
+  if (!range) {
+    for (const auto& line : lines) keep(line);
+    if (!lines.empty() && KindOf(lines.back().body) != Kind::kBlank) add("");
+    add("[" + std::string(Trim(section)) + "]");
+    for (const auto& entry : entries) add(entry);
+    return out;
+  }
+
+  // Old entries span [firstEntry, lastEntry]; without any, the new ones go after the last line
+  // that is not blank, so that blank lines before the next section stay where they are.
+  std::size_t firstEntry = range->last, lastEntry = range->first;
+  bool any = false;
+  for (std::size_t i = range->first; i < range->last; ++i) {
+    if (KindOf(lines[i].body) != Kind::kEntry) continue;
+    if (!any) firstEntry = i;
+    lastEntry = i;
+    any = true;
+  }
+  if (!any) {
+    firstEntry = range->first;
+    for (std::size_t i = range->first; i < range->last; ++i)
+      if (KindOf(lines[i].body) != Kind::kBlank) firstEntry = i + 1;
+    lastEntry = firstEntry;  // empty span: [firstEntry, firstEntry)
+  } else {
+    ++lastEntry;  // make the span half-open
+  }
+
+  for (std::size_t i = 0; i < firstEntry; ++i) keep(lines[i]);
+  for (std::size_t i = firstEntry; i < lastEntry; ++i)
+    if (KindOf(lines[i].body) != Kind::kEntry) keep(lines[i]);
+  for (const auto& entry : entries) add(entry);
+  for (std::size_t i = lastEntry; i < lines.size(); ++i) {
+    // The file's own last line keeps its missing line end.
+    if (i + 1 == lines.size() && lines[i].end.empty()) {
+      out += lines[i].body;
+    } else {
+      keep(lines[i]);
+    }
+  }
+  return out;
+}
+
+}  // namespace vx::posix

@@ -1,0 +1,33 @@
+// Reading and replacing one section of an INI file's text, the way the Windows profile functions
+// treat sections, while keeping the rest of the file as it stands.
+//
+// Pure text handling; IniProfile and vexmor-wininit read and write the file around it. Lines end in
+// LF or CRLF; a section header is "[name]" (leading and trailing blanks ignored, names compared
+// without regard to ASCII letter case, the first matching section counts); ';' starts a comment line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vx::posix {
+
+// The entries of the section: each line that is neither blank nor a comment, as "key=value" with
+// the blanks around key and value removed (a line without '=' gives its trimmed text). Empty when
+// the section is missing.
+std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section);
+
+// Whether the file has the section at all.
+bool HasIniSection(std::string_view text, std::string_view section);
+
+// The text with the section's entries replaced by `entries`, in their order. Every other line of
+// the file stays as it was, with its line end: other sections, blank lines, and the comment lines
+// of the section itself (those among the old entries are kept just before the new ones). A missing
+// section is appended at the end. New lines take the line end the file already uses (LF for an
+// empty file). No value when a name or entry would break the file's lines (CR or LF in it, a
+// section name with ']').
+std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_view section,
+                                             const std::vector<std::string>& entries);
+
+}  // namespace vx::posix

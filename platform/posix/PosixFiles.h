@@ -1,0 +1,62 @@
+// The file-system calls of vx::Files on POSIX: directory enumeration through opendir/readdir,
+// unlink, rmdir and getcwd, with errno translated to the Windows error numbers the logic expects.
+//
+// Thin: every call does what the Windows call does and reports what the system answered. Links are
+// reported as reparse points: a link to a folder carries kAttrDirectory | kAttrReparsePoint, any
+// other link kAttrReparsePoint alone (it may be a shortcut).
+#pragma once
+
+#include <cstdint>
+#include <unordered_set>
+
+#include "platform/Files.h"
+
+namespace vx::posix {
+
+class PosixFiles : public vx::Files {
+ public:
+  PosixFiles() = default;
+  ~PosixFiles() override;
+  PosixFiles(const PosixFiles&) = delete;
+  PosixFiles& operator=(const PosixFiles&) = delete;
+
+  char Separator() const override { return '/'; }
+
+  // The pattern is a folder, '/', and "*.*" (every entry); any other pattern answers
+  // kInvalidParameter. A path of kMaxPath characters or more answers kFilenameTooLong, as the ANSI
+  // calls of Windows do.
+  FindHandle FindFirstFileA(const char* pattern, FindData* data) override;
+  bool FindNextFileA(FindHandle handle, FindData* data) override;
+  void FindClose(FindHandle handle) override;
+
+  // unlink(2): a link is removed, never what it names; a folder answers kAccessDenied.
+  bool DeleteFileA(const char* path) override;
+  // rmdir(2): a folder that is not empty answers ERROR_DIR_NOT_EMPTY (145), a file
+  // ERROR_DIRECTORY (267).
+  bool RemoveDirectoryA(const char* path) override;
+
+  std::uint32_t GetLastError() override { return lastError_; }
+  std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) override;
+
+  // Find handles not yet closed (for tests that check every handle is released).
+  std::size_t OpenFinds() const { return open_.size(); }
+
+ private:
+  bool Fill(FindHandle handle, FindData* data);
+
+  std::uint32_t lastError_ = 0;
+  std::unordered_set<FindHandle> open_;
+};
+
+// The Windows error number for an errno value of a call on `path` (a missing entry is 2 when its
+// folder exists and 3 when it does not).
+std::uint32_t WindowsErrorFor(int error, const char* path);
+
+inline constexpr std::uint32_t kErrorGenFailure = 31;     // ERROR_GEN_FAILURE
+inline constexpr std::uint32_t kErrorDirNotEmpty = 145;   // ERROR_DIR_NOT_EMPTY
+inline constexpr std::uint32_t kErrorDirectory = 267;     // ERROR_DIRECTORY: not a folder
+inline constexpr std::uint32_t kErrorWriteProtect = 19;   // ERROR_WRITE_PROTECT
+inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
+inline constexpr std::uint32_t kErrorCantResolve = 1921;  // ERROR_CANT_RESOLVE_FILENAME: link loop
+
+}  // namespace vx::posix

@@ -1,0 +1,57 @@
+// Section reads and whole-section replacement on INI text.
+#include <gtest/gtest.h>
+
+#include "platform/posix/IniText.h"
+
+namespace {
+
+using vx::posix::ReadIniSection;
+using vx::posix::ReplaceIniSection;
+using Entries = std::vector<std::string>;
+
+TEST(ReadIniSection, EntriesWithoutCommentsOrBlanks) {
+  const std::string text =
+      "[Other]\nNUL=/not/this\n"
+      "[rename]\r\n; a comment\r\n  NUL = /a b/c \r\n\r\nNUL=/d\r\nlonely\r\n"
+      "[Next]\nNUL=/e\n[RENAME]\nNUL=/second/section/is/not/read\n";
+  EXPECT_EQ(ReadIniSection(text, "Rename"), (Entries{"NUL=/a b/c", "NUL=/d", "lonely"}));
+  EXPECT_EQ(ReadIniSection(text, "Missing"), Entries{});
+  EXPECT_EQ(ReadIniSection("", "Rename"), Entries{});
+}
+
+TEST(ReplaceIniSection, KeepsEveryOtherLineAndItsLineEnd) {
+  const std::string text =
+      "; header comment\r\n"
+      "[Before]\r\nA=1\r\n\r\n"
+      "[Rename]\r\n; keep me\r\nNUL=/old1\r\n; between\r\nNUL=/old2\r\n\r\n"
+      "[After]\r\nB=2";  // no line end at the very end
+  EXPECT_EQ(ReplaceIniSection(text, "RENAME", {"NUL=/new1", "NUL=/new2"}),
+            "; header comment\r\n"
+            "[Before]\r\nA=1\r\n\r\n"
+            "[Rename]\r\n; keep me\r\n; between\r\nNUL=/new1\r\nNUL=/new2\r\n\r\n"
+            "[After]\r\nB=2");
+  // Emptying the section keeps its header and comments.
+  EXPECT_EQ(ReplaceIniSection("[Rename]\nNUL=/x\n\n[After]\n", "Rename", {}),
+            "[Rename]\n\n[After]\n");
+}
+
+TEST(ReplaceIniSection, SectionWithoutEntriesGetsThemAfterItsComments) {
+  EXPECT_EQ(ReplaceIniSection("[Rename]\n; note\n\n[After]\nB=2\n", "Rename", {"NUL=/x"}),
+            "[Rename]\n; note\nNUL=/x\n\n[After]\nB=2\n");
+  EXPECT_EQ(ReplaceIniSection("[Rename]", "Rename", {"NUL=/x"}), "[Rename]\nNUL=/x\n");
+}
+
+TEST(ReplaceIniSection, MissingSectionOrFileIsAppended) {
+  EXPECT_EQ(ReplaceIniSection("", "Rename", {"NUL=/x"}), "[Rename]\nNUL=/x\n");
+  EXPECT_EQ(ReplaceIniSection("[Other]\r\nA=1", "Rename", {"NUL=/x"}),
+            "[Other]\r\nA=1\r\n\r\n[Rename]\r\nNUL=/x\r\n");
+}
+
+TEST(ReplaceIniSection, RefusesWhatWouldBreakTheLines) {
+  EXPECT_EQ(ReplaceIniSection("", "Rename", {"NUL=/a\nNUL=/b"}), std::nullopt);
+  EXPECT_EQ(ReplaceIniSection("", "Rename", {"NUL=/a\r"}), std::nullopt);
+  EXPECT_EQ(ReplaceIniSection("", "Re]name", {}), std::nullopt);
+  EXPECT_EQ(ReplaceIniSection("", "Re\nname", {}), std::nullopt);
+}
+
+}  // namespace
