@@ -49,6 +49,21 @@ Msg KeyMessage(QWidget* window, const QKeyEvent& event) {
   return m;
 }
 
+// The dialog base units of a font, measured once per font: shaping the 52 letters costs more than
+// building the rest of a dialog.
+BaseUnits BaseUnitsOf(const QFont& font) {
+  static QHash<QString, BaseUnits> known;
+  const QString key = font.key();
+  auto it = known.constFind(key);
+  if (it == known.cend()) {
+    const QFontMetrics metrics(font);
+    it = known.insert(key, DialogBaseUnits(metrics.horizontalAdvance(QStringLiteral(
+                                               "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
+                                           metrics.height()));
+  }
+  return *it;
+}
+
 }  // namespace
 
 unsigned VirtualKeyOf(int key) {
@@ -97,10 +112,7 @@ void QtDialogWidget::Build() {
   font.setPointSize(m_template.pointSize);
   font.setStyleHint(QFont::SansSerif);
   setFont(font);
-  const QFontMetrics metrics(font);
-  const BaseUnits base = DialogBaseUnits(
-      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")),
-      metrics.height());
+  const BaseUnits base = BaseUnitsOf(font);
   auto x = [&](int units) { return DialogUnitsToPixelsX(units, base); };
   auto y = [&](int units) { return DialogUnitsToPixelsY(units, base); };
   resize(x(m_template.cx), y(m_template.cy));
