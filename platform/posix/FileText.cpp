@@ -83,6 +83,11 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   return ok;
 }
 
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool MakeFolders(const std::string& path) {
   if (path.empty()) return false;
   for (std::size_t pos = 1; pos <= path.size(); ++pos) {

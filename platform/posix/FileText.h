@@ -20,6 +20,9 @@ bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& 
 // bits; a new one gets 0644 less the umask. False when any step fails (the old file then stands).
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
+// Whether anything (a link included) stands at the path.
+bool PathExists(const std::string& path);
+
 // Creates the folder and its missing parents (mode 0700 for new ones, as the XDG folders are).
 bool MakeFolders(const std::string& path);
 
