@@ -28,6 +28,10 @@ class Files {
 
   virtual char Separator() const = 0;
 
+  // Whether two names that differ only in letter case name different files: not on Windows, yes on
+  // POSIX file systems. Comparisons of full paths (a shortcut's target) follow it.
+  virtual bool CaseSensitiveNames() const { return Separator() == '/'; }
+
   // FindFirstFileA / FindNextFileA / FindClose. A pattern ends in "*.*", which matches every entry;
   // "." and ".." are delivered like any other entry.
   virtual FindHandle FindFirstFileA(const char* pattern, FindData* data) = 0;

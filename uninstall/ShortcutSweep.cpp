@@ -1,0 +1,87 @@
+// The shortcut sweep: a depth-first walk of one folder tree in the shared WorkPath buffer.
+//
+// Each level writes its entries after its own prefix, so WorkPath always names the entry being
+// examined and a deeper level only writes beyond its parent's prefix. The enumeration record is
+// shared too; each level refills it before reading it again.
+#include <cstring>
+
+#include "uninstall/PathText.h"
+#include "uninstall/Uninstall.h"
+
+using namespace uninstall_detail;
+
+namespace {
+
+// The shortcut's target arrives in a buffer of 520 bytes (the size of a wide path).
+constexpr int kTargetBufferSize = 2 * vx::kMaxPath;
+
+// Whether the file WorkPath names is a shortcut to TargetPath. Every call must answer exactly S_OK.
+bool IsShortcutToTarget(UninstallState& state, const UninstallPlatform& platform) {
+  vx::Guid classId{};
+  if (platform.shell->GetClassFile(state.WorkPath, &classId) != vx::kSOk) return false;
+  if (!(classId == vx::kClsidShellLink)) return false;
+  vx::ShellLink& link = *state.Link;
+  if (link.QueryPersistFile() != vx::kSOk) return false;
+  bool matches = false;
+  if (link.Load(state.WorkPath) == vx::kSOk) {
+    char target[kTargetBufferSize] = {};
+    if (link.GetPath(target, kTargetBufferSize) == vx::kSOk) {
+      target[kTargetBufferSize - 1] = '\0';
+      matches = SameName(target, state.TargetPath, platform.files->CaseSensitiveNames());
+    }
+  }
+  link.ReleasePersistFile();
+  return matches;
+}
+
+}  // namespace
+
+std::uint8_t SweepShortcuts(UninstallState& state, const UninstallPlatform& platform,
+                            unsigned pathLen, std::uint8_t status) {
+  vx::Files& files = *platform.files;
+  const char separator = files.Separator();
+
+  // The folder's pattern needs a separator, "*.*" and the terminator: a folder too deep for that
+  // cannot be looked into, so it counts as holding something else.
+  if (pathLen + 5 > vx::kMaxPath) return status | SWEEP_KEPT;
+  state.WorkPath[pathLen] = separator;
+  std::memcpy(state.WorkPath + pathLen + 1, "*.*", 4);
+
+  const vx::FindHandle handle = files.FindFirstFileA(state.WorkPath, &state.Find);
+  if (handle != vx::kInvalidFind) {
+    do {
+      const char* name = state.Find.name;
+      const std::size_t nameLength = PathLength(name);
+      const bool directory = (state.Find.attributes & vx::kAttrDirectory) != 0;
+      if (directory && IsDotEntry(name)) continue;
+      // An entry whose path would not fit (or that has no name) is never built: it stays.
+      if (nameLength == 0 || pathLen + 1 + nameLength + 1 > vx::kMaxPath) {
+        status |= SWEEP_KEPT;
+        continue;
+      }
+      state.WorkPath[pathLen] = separator;
+      std::memcpy(state.WorkPath + pathLen + 1, name, nameLength + 1);
+
+      if (directory) {
+        // A link to a folder is never followed: it may loop or lead out of the tree.
+        if (state.Find.attributes & vx::kAttrReparsePoint)
+          status |= SWEEP_KEPT;
+        else
+          status |= SweepShortcuts(state, platform, static_cast<unsigned>(pathLen + nameLength + 1), 0);
+      } else if (IsShortcutToTarget(state, platform)) {
+        status |= SWEEP_DELETED;
+        files.DeleteFileA(state.WorkPath);
+      } else {
+        status |= SWEEP_KEPT;
+      }
+    } while (files.FindNextFileA(handle, &state.Find));
+    files.FindClose(handle);
+  }
+
+  // A folder that held only shortcuts to the target goes too; a failed removal is not reported.
+  if (status == SWEEP_DELETED) {
+    state.WorkPath[pathLen] = '\0';
+    files.RemoveDirectoryA(state.WorkPath);
+  }
+  return status;
+}
