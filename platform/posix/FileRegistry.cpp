@@ -442,7 +442,7 @@ Status FileRegistry::QueryValue(RegKey key, const char* name, std::uint32_t* typ
 
 Status FileRegistry::CreateKey(RegKey root, const char* subKey, const char* keyClass,
                                RegKey* result) {
-  if (!result) return kInvalidParameter;
+  if (!result || (keyClass && !NameFits(keyClass))) return kInvalidParameter;
   int hive = 0;
   std::string path;
   Status status = m_state->Resolve(root, subKey, &hive, &path);

@@ -134,6 +134,13 @@ TEST(FileRegistry, QuerySizesAndStatuses) {
   EXPECT_EQ(f.registry.SetValue(k, "line\nbreak", vx::kRegBinary, eight, 1),
             vx::kInvalidParameter);
   EXPECT_EQ(f.registry.CloseKey(k), vx::kOk);
+  // Names and classes that a line of the file cannot hold are refused.
+  vx::RegKey bad = 0;
+  EXPECT_EQ(f.registry.CreateKey(vx::kHKeyCurrentUser, "Software\\A\nB", nullptr, &bad),
+            vx::kInvalidParameter);
+  EXPECT_EQ(f.registry.CreateKey(vx::kHKeyCurrentUser, "Software\\A", "two\nlines", &bad),
+            vx::kInvalidParameter);
+  EXPECT_EQ(f.registry.CreateKey(vx::kHKeyCurrentUser, "\\Software", nullptr, &bad), 161);
 
   // Closed and made-up handles are refused; missing keys are not found.
   EXPECT_EQ(f.registry.QueryValue(k, "Gain", &type, buf, &size), vx::kInvalidHandle);
