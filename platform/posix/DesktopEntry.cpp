@@ -260,17 +260,22 @@ std::string ExecArgumentForEntry(std::string_view argument) {
   }
   if (quote) exec += '"';
   // Then the string escapes, undone first when the file is read.
-  std::string value;
-  for (char c : exec) {
+  return EscapeDesktopString(exec);
+}
+
+std::string EscapeDesktopString(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (char c : value) {
     switch (c) {
-      case '\\': value += "\\\\"; break;
-      case '\n': value += "\\n"; break;
-      case '\t': value += "\\t"; break;
-      case '\r': value += "\\r"; break;
-      default: value += c;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
     }
   }
-  return value;
+  return out;
 }
 
 }  // namespace vx::posix

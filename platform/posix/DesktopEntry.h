@@ -31,6 +31,9 @@ std::optional<std::vector<std::string>> SplitExec(std::string_view exec);
 // The local path of a file:// URL (empty host or "localhost"), percent-decoding undone.
 std::optional<std::string> FileUrlPath(std::string_view url);
 
+// The inverse of UnescapeDesktopString: backslash, newline, tab and CR escaped.
+std::string EscapeDesktopString(std::string_view value);
+
 // The inverse of SplitExec and UnescapeDesktopString for one argument: quoted when it holds a
 // reserved character, percent signs doubled, then escaped as a string value.
 std::string ExecArgumentForEntry(std::string_view argument);

@@ -1,0 +1,87 @@
+# The Linux install step: `cmake --install <build> --prefix DIR` lays out
+#
+#   DIR/lib/vexmor/Volsar.exe, Volsar.hlp, pelzorn.exe      the install folder
+#   DIR/bin/vexmor-wininit                                  outside it: it stays after an uninstall
+#   DIR/share/icons/hicolor/32x32/apps/vexmor-recording.png the program icon
+#   DIR/share/applications/vexmor-recording.desktop         the launcher entry (TryExec: hidden
+#                                                           from menus once Volsar.exe is gone)
+#
+# and, for the user who runs it (HOME, XDG_CONFIG_HOME and user-dirs.dirs as they stand then):
+#
+#   system.reg of the file registry: HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\
+#     Uninstall\Vexmor_Rec, "UninstallString" = DIR/lib/vexmor/pelzorn.exe
+#   <desktop folder>/vexmor-recording.desktop               the panel's shortcut (Exec: Volsar.exe)
+#   ${XDG_CONFIG_HOME:-~/.config}/autostart/vexmor-wininit.desktop
+#
+# With DESTDIR set (a staged install for packaging) only the files under DIR are written.
+if(WIN32 OR NOT TARGET Volsar)
+  return()
+endif()
+
+get_filename_component(VEXMOR_ROOT ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+set(VEXMOR_SETUP_DIR ${CMAKE_BINARY_DIR}/setup)
+
+# Helpers the install runs: the per-user registration steps, and the icon made PNG (icon themes
+# take PNG, not ICO) at build time.
+add_executable(vexmor-register ${VEXMOR_ROOT}/platform/posix/setup/Register.cpp)
+target_link_libraries(vexmor-register PRIVATE vx_posix)
+set_target_properties(vexmor-register PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VEXMOR_SETUP_DIR})
+
+find_package(Qt6 REQUIRED COMPONENTS Gui)
+add_executable(vexmor-icon-png ${VEXMOR_ROOT}/platform/posix/setup/IconPng.cpp)
+target_link_libraries(vexmor-icon-png PRIVATE Qt6::Gui)
+set_target_properties(vexmor-icon-png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VEXMOR_SETUP_DIR})
+
+set(VEXMOR_ICON_PNG ${VEXMOR_SETUP_DIR}/vexmor-recording.png)
+add_custom_command(
+  OUTPUT ${VEXMOR_ICON_PNG}
+  COMMAND vexmor-icon-png ${VEXMOR_ROOT}/shell/res/Vexmor.ico ${VEXMOR_ICON_PNG}
+  DEPENDS vexmor-icon-png ${VEXMOR_ROOT}/shell/res/Vexmor.ico
+  COMMENT "Converting the program icon to PNG")
+add_custom_target(vexmor-icon ALL DEPENDS ${VEXMOR_ICON_PNG})
+
+set(VEXMOR_INSTALL_FOLDER lib/vexmor)
+set(VEXMOR_ICON_FOLDER share/icons/hicolor/32x32/apps)
+
+install(TARGETS Volsar RUNTIME DESTINATION ${VEXMOR_INSTALL_FOLDER})
+install(FILES ${VEXMOR_ROOT}/panel/res/Volsar.hlp DESTINATION ${VEXMOR_INSTALL_FOLDER})
+if(TARGET pelzorn)
+  install(TARGETS pelzorn RUNTIME DESTINATION ${VEXMOR_INSTALL_FOLDER})
+endif()
+install(TARGETS vexmor-wininit RUNTIME DESTINATION bin)
+install(FILES ${VEXMOR_ICON_PNG} DESTINATION ${VEXMOR_ICON_FOLDER})
+
+# The uninstall registration names pelzorn.exe: written only when it is installed.
+set(VEXMOR_REGISTER_UNINSTALL "")
+if(TARGET pelzorn)
+  set(VEXMOR_REGISTER_UNINSTALL "
+    _vx_run(uninstall-string \"\${_vx_folder}/pelzorn.exe\")
+    message(STATUS \"Registered: UninstallString = \${_vx_folder}/pelzorn.exe\")")
+endif()
+
+# Runs at install time; \${...} is expanded then, ${...} now.
+install(CODE "
+  get_filename_component(_vx_prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
+  set(_vx_folder \"\${_vx_prefix}/${VEXMOR_INSTALL_FOLDER}\")
+  set(_vx_icon \"\${_vx_prefix}/${VEXMOR_ICON_FOLDER}/vexmor-recording.png\")
+  set(_vx_register \"$<TARGET_FILE:vexmor-register>\")
+  string(LENGTH \"\${_vx_folder}/pelzorn.exe\" _vx_length)
+  if(_vx_length GREATER 259)
+    message(WARNING \"The install folder path is too long for the uninstaller (\${_vx_length} characters, at most 259 with pelzorn.exe): choose a shorter prefix.\")
+  endif()
+  function(_vx_run)
+    execute_process(COMMAND \"\${_vx_register}\" \${ARGN} RESULT_VARIABLE _vx_result)
+    if(NOT _vx_result EQUAL 0)
+      message(FATAL_ERROR \"vexmor-register \${ARGN} failed\")
+    endif()
+  endfunction()
+  _vx_run(launcher \"\$ENV{DESTDIR}\${_vx_prefix}/share/applications/vexmor-recording.desktop\"
+          \"\${_vx_folder}/Volsar.exe\" \"\${_vx_icon}\")
+  if(NOT \"\$ENV{DESTDIR}\" STREQUAL \"\")
+    message(STATUS \"DESTDIR is set: the uninstall registration, the desktop shortcut and the autostart entry are left to the package's own set-up\")
+  else()
+    ${VEXMOR_REGISTER_UNINSTALL}
+    _vx_run(desktop-entry \"\${_vx_folder}/Volsar.exe\" \"\${_vx_icon}\")
+    _vx_run(autostart \"\${_vx_prefix}/bin/vexmor-wininit\")
+  endif()
+")
