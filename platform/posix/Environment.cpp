@@ -1,5 +1,8 @@
 #include "platform/posix/Environment.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace vx::posix {
@@ -20,7 +23,14 @@ std::string XdgFolder(const char* name, const char* fallbackUnderHome) {
 
 }  // namespace
 
-std::string Home() { return Variable("HOME"); }
+std::string Home() {
+  // Without HOME the account's home folder is used, as the C library's own look-ups do, so that
+  // nothing ever lands in a folder under "/".
+  std::string home = Variable("HOME");
+  if (home.empty())
+    if (const passwd* account = getpwuid(getuid()); account && account->pw_dir) home = account->pw_dir;
+  return home;
+}
 
 std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 

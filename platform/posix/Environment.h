@@ -9,7 +9,7 @@ namespace vx::posix {
 std::string ConfigHome();
 // $XDG_STATE_HOME, or $HOME/.local/state.
 std::string StateHome();
-// $HOME ("" when unset).
+// $HOME, or the account's home folder when HOME is unset or empty.
 std::string Home();
 
 }  // namespace vx::posix
