@@ -1,0 +1,322 @@
+// Drives the Win32 programs from outside, as a user would, for the end-to-end scripts: finds a
+// window by its caption, clicks its buttons, types keys into it, reads its controls, and makes
+// shell links with the system's shell-link object.
+//
+//   vx_wine_driver.exe STEP ARGS [STEP ARGS]...
+//
+//   wait CAPTION                 a top-level window with this caption is shown (10 s at most)
+//   gone CAPTION                 no window with this caption is left (10 s at most)
+//   click CAPTION ID             BM_CLICK on control ID, as a mouse click on it
+//   keys CAPTION KEYS            the window to the front, then key strokes through SendInput:
+//                                comma-separated names (right, left, end, home, tab, return,
+//                                escape, f1) or letters, with "alt+" before any of them
+//   text CAPTION ID EXPECTED     control ID shows EXPECTED (waits up to 10 s for it)
+//   focus CAPTION ID             control ID has the keyboard focus (waits up to 10 s)
+//   says CAPTION TEXT            the window (a message box) shows a static text holding TEXT
+//   sysmenu CAPTION              prints the window's system menu commands, in hexadecimal
+//   close CAPTION                WM_CLOSE to the window
+//   link LNK TARGET              saves a shell link LNK that points at TARGET
+//   target LNK                   prints the target of shell link LNK
+//
+// Every step prints one line; the first failure ends the run with exit status 1.
+#include <windows.h>
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPatience = 10000;  // ms
+
+bool Fail(const std::string& what) {
+  std::printf("FAIL: %s\n", what.c_str());
+  std::fflush(stdout);
+  return false;
+}
+
+void Ok(const std::string& what) {
+  std::printf("ok: %s\n", what.c_str());
+  std::fflush(stdout);
+}
+
+template <typename Test>
+bool Within(DWORD ms, Test test) {
+  const DWORD start = ::GetTickCount();
+  for (;;) {
+    if (test()) return true;
+    if (::GetTickCount() - start > ms) return false;
+    ::Sleep(50);
+  }
+}
+
+HWND Find(const char* caption) {
+  const HWND window = ::FindWindowA(nullptr, caption);
+  return window && ::IsWindowVisible(window) ? window : nullptr;
+}
+
+std::string Text(HWND window) {
+  char text[1024] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+bool Wait(const char* caption, HWND* found) {
+  if (!Within(kPatience, [&] { return (*found = Find(caption)) != nullptr; }))
+    return Fail(std::string("no window \"") + caption + "\"");
+  return true;
+}
+
+WORD KeyCode(const std::string& name) {
+  static const struct {
+    const char* name;
+    WORD key;
+  } kNames[] = {{"right", VK_RIGHT}, {"left", VK_LEFT},     {"up", VK_UP},       {"down", VK_DOWN},
+                {"end", VK_END},     {"home", VK_HOME},     {"tab", VK_TAB},     {"return", VK_RETURN},
+                {"escape", VK_ESCAPE}, {"f1", VK_F1},       {"space", VK_SPACE}, {"pgdn", VK_NEXT},
+                {"pgup", VK_PRIOR}};
+  for (const auto& entry : kNames)
+    if (name == entry.name) return entry.key;
+  if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
+    return static_cast<WORD>(std::toupper(static_cast<unsigned char>(name[0])));
+  return 0;
+}
+
+INPUT Key(WORD key, bool up) {
+  INPUT input = {};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(key, 0));
+  input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return input;
+}
+
+bool Keys(HWND window, const std::string& list) {
+  ::SetForegroundWindow(window);
+  if (!Within(kPatience, [&] { return ::GetForegroundWindow() == window; }))
+    return Fail("cannot bring \"" + Text(window) + "\" to the front");
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(',', start), list.size());
+    std::string name = list.substr(start, end - start);
+    start = end + 1;
+    const bool alt = name.rfind("alt+", 0) == 0;
+    if (alt) name.erase(0, 4);
+    const WORD key = KeyCode(name);
+    if (!key) return Fail("unknown key \"" + name + "\"");
+    std::vector<INPUT> inputs;
+    if (alt) inputs.push_back(Key(VK_MENU, false));
+    inputs.push_back(Key(key, false));
+    inputs.push_back(Key(key, true));
+    if (alt) inputs.push_back(Key(VK_MENU, true));
+    if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
+      return Fail("SendInput refused \"" + name + "\"");
+    ::Sleep(100);
+  }
+  return true;
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+struct StaticSearch {
+  std::string wanted;
+  bool found = false;
+};
+
+BOOL CALLBACK FindStatic(HWND child, LPARAM context) {
+  auto* search = reinterpret_cast<StaticSearch*>(context);
+  char cls[64] = {};
+  ::GetClassNameA(child, cls, sizeof cls);
+  if (lstrcmpiA(cls, "Static") == 0 && Text(child).find(search->wanted) != std::string::npos) {
+    search->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+std::wstring Wide(const char* text) {
+  wchar_t wide[MAX_PATH] = {};
+  ::MultiByteToWideChar(CP_ACP, 0, text, -1, wide, MAX_PATH);
+  return wide;
+}
+
+bool SaveLink(const char* lnk, const char* target) {
+  IShellLinkA* link = nullptr;
+  if (::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         reinterpret_cast<void**>(&link)) != S_OK)
+    return Fail("no shell-link object");
+  IPersistFile* file = nullptr;
+  bool saved = link->SetPath(target) == S_OK &&
+               link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)) == S_OK &&
+               file->Save(Wide(lnk).c_str(), TRUE) == S_OK;
+  if (file) file->Release();
+  link->Release();
+  if (!saved) return Fail(std::string("cannot save ") + lnk);
+  Ok(std::string(lnk) + " -> " + target);
+  return true;
+}
+
+bool PrintTarget(const char* lnk) {
+  IShellLinkA* link = nullptr;
+  if (::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                         reinterpret_cast<void**>(&link)) != S_OK)
+    return Fail("no shell-link object");
+  IPersistFile* file = nullptr;
+  char target[MAX_PATH] = {};
+  WIN32_FIND_DATAA found;
+  const bool read =
+      link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)) == S_OK &&
+      file->Load(Wide(lnk).c_str(), STGM_READ) == S_OK &&
+      link->GetPath(target, MAX_PATH, &found, SLGP_UNCPRIORITY) == S_OK;
+  if (file) file->Release();
+  link->Release();
+  if (!read) return Fail(std::string("cannot read ") + lnk);
+  std::printf("%s\n", target);
+  return true;
+}
+
+// One step at argv[i]; advances i past its arguments.
+bool Step(int argc, char** argv, int& i) {
+  const std::string step = argv[i++];
+  auto arg = [&](int n) -> const char* { return i + n < argc ? argv[i + n] : nullptr; };
+  auto need = [&](int count) {
+    for (int n = 0; n < count; ++n)
+      if (!arg(n)) return false;
+    return true;
+  };
+  HWND window = nullptr;
+  if (step == "wait" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Wait(caption, &window)) return false;
+    Ok(std::string("\"") + caption + "\" is shown");
+    return true;
+  }
+  if (step == "gone" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Within(kPatience, [&] { return ::FindWindowA(nullptr, caption) == nullptr; }))
+      return Fail(std::string("\"") + caption + "\" is still there");
+    Ok(std::string("\"") + caption + "\" is gone");
+    return true;
+  }
+  if (step == "click" && need(2)) {
+    const char* caption = arg(0);
+    const int id = std::atoi(arg(1));
+    i += 2;
+    if (!Wait(caption, &window)) return false;
+    const HWND control = ::GetDlgItem(window, id);
+    if (!control) return Fail("no control " + std::to_string(id));
+    ::SendMessageA(control, BM_CLICK, 0, 0);
+    Ok("clicked " + std::to_string(id));
+    return true;
+  }
+  if (step == "keys" && need(2)) {
+    const char* caption = arg(0);
+    const std::string keys = arg(1);
+    i += 2;
+    if (!Wait(caption, &window) || !Keys(window, keys)) return false;
+    Ok("typed " + keys);
+    return true;
+  }
+  if (step == "text" && need(3)) {
+    const char* caption = arg(0);
+    const int id = std::atoi(arg(1));
+    const std::string expected = arg(2);
+    i += 3;
+    if (!Wait(caption, &window)) return false;
+    std::string seen;
+    if (!Within(kPatience, [&] {
+          seen = Text(::GetDlgItem(window, id));
+          return seen == expected;
+        }))
+      return Fail(std::to_string(id) + " shows \"" + seen + "\", not \"" + expected + "\"");
+    Ok(std::to_string(id) + " shows \"" + expected + "\"");
+    return true;
+  }
+  if (step == "focus" && need(2)) {
+    const char* caption = arg(0);
+    const int id = std::atoi(arg(1));
+    i += 2;
+    if (!Wait(caption, &window)) return false;
+    int seen = 0;
+    if (!Within(kPatience, [&] {
+          seen = ::GetDlgCtrlID(FocusOf(window));
+          return seen == id;
+        }))
+      return Fail("the focus is on " + std::to_string(seen) + ", not " + std::to_string(id));
+    Ok("the focus is on " + std::to_string(id));
+    return true;
+  }
+  if (step == "says" && need(2)) {
+    const char* caption = arg(0);
+    StaticSearch search{arg(1)};
+    i += 2;
+    if (!Wait(caption, &window)) return false;
+    ::EnumChildWindows(window, FindStatic, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) return Fail(std::string("\"") + caption + "\" does not say " + search.wanted);
+    Ok(std::string("\"") + caption + "\" says " + search.wanted);
+    return true;
+  }
+  if (step == "sysmenu" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Wait(caption, &window)) return false;
+    const HMENU menu = ::GetSystemMenu(window, FALSE);
+    if (!menu) return Fail("no system menu");
+    std::string commands;
+    for (int item = 0; item < ::GetMenuItemCount(menu); ++item) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, " 0x%04x", ::GetMenuItemID(menu, item) & 0xFFFF);
+      commands += hex;
+    }
+    std::printf("sysmenu:%s\n", commands.c_str());
+    return true;
+  }
+  if (step == "close" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Wait(caption, &window)) return false;
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    Ok(std::string("closed \"") + caption + "\"");
+    return true;
+  }
+  if (step == "link" && need(2)) {
+    const char* lnk = arg(0);
+    const char* target = arg(1);
+    i += 2;
+    return SaveLink(lnk, target);
+  }
+  if (step == "target" && need(1)) {
+    const char* lnk = arg(0);
+    i += 1;
+    return PrintTarget(lnk);
+  }
+  return Fail("unknown step or missing argument: " + step);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: vx_wine_driver STEP ARGS [STEP ARGS]...\n");
+    return 2;
+  }
+  ::CoInitialize(nullptr);
+  int i = 1;
+  bool ok = true;
+  while (ok && i < argc) ok = Step(argc, argv, i);
+  ::CoUninitialize();
+  return ok ? 0 : 1;
+}
