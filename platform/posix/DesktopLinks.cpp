@@ -81,6 +81,13 @@ std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffe
   }
   if (!S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) > kEntryLimit)
     return std::nullopt;
+  // Desktops take only *.desktop files for launchers, as Windows takes only *.lnk files for
+  // shortcuts; other files are not opened at all.
+  std::string_view name = path;
+  if (name.size() < kEntrySuffix.size() + 1 ||
+      name.substr(name.size() - kEntrySuffix.size()) != kEntrySuffix ||
+      name[name.size() - kEntrySuffix.size() - 1] == '/')
+    return std::nullopt;
   if (!ReadSmallFileInto(path, kEntryLimit, buffer)) return std::nullopt;
   return DesktopEntryTarget(buffer);
 }

@@ -2,8 +2,9 @@
 // desktop folder is found as `xdg-user-dir DESKTOP` finds it.
 //
 // A file is a shortcut (GetClassFile answers kClsidShellLink) when it is
-//   - a desktop entry of Type=Application: its target is the program of its Exec key;
-//   - a desktop entry of Type=Link with a file:// URL: its target is the decoded path;
+//   - a desktop entry (a regular file named *.desktop, as desktops require of launchers) of
+//     Type=Application: its target is the program of its Exec key;
+//   - such a desktop entry of Type=Link with a file:// URL: its target is the decoded path;
 //   - a symbolic link to anything but a folder (a missing target included, as the program may be
 //     deleted before the sweep; a loop of links excluded): its target is the path it names, made
 //     absolute against its folder.
@@ -18,12 +19,14 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/ShellLinks.h"
 
 namespace vx::posix {
 
 inline constexpr std::size_t kEntryLimit = 64 * 1024;
+inline constexpr std::string_view kEntrySuffix = ".desktop";
 
 // Failure results as the shell answers them.
 inline constexpr HResult kMkECantOpenFile = static_cast<HResult>(0x800401EAu);

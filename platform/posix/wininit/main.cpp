@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   }
   std::string folder = vx::posix::WindowsFolder();
   if (folder.empty()) {
-    Report("cannot find the Windows folder: neither HOME nor XDG_STATE_HOME is set");
+    Report("cannot find the Windows folder: no home folder and no XDG_STATE_HOME");
     return 1;
   }
   std::string path = folder + "/WININIT.INI";
