@@ -38,6 +38,8 @@ std::optional<std::string> LinkTarget(const char* path) {
 
 class DesktopLink : public vx::ShellLink {
  public:
+  explicit DesktopLink(ExaminedEntry* last) : last_(last) {}
+
   HResult QueryPersistFile() override {
     ++persistHeld_;
     return kSOk;
@@ -47,7 +49,7 @@ class DesktopLink : public vx::ShellLink {
   HResult Load(const char* path) override {
     target_.reset();
     if (!path) return kEPointer;
-    target_ = ShortcutTargetOf(path, buffer_);
+    target_ = ExamineShortcut(path, buffer_, last_);
     return target_ ? kSOk : kMkECantOpenFile;
   }
 
@@ -60,6 +62,7 @@ class DesktopLink : public vx::ShellLink {
   }
 
  private:
+  ExaminedEntry* last_;
   int persistHeld_ = 0;
   std::optional<std::string> target_;
   std::string buffer_;
@@ -68,6 +71,11 @@ class DesktopLink : public vx::ShellLink {
 }  // namespace
 
 std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer) {
+  return ExamineShortcut(path, buffer, nullptr);
+}
+
+std::optional<std::string> ExamineShortcut(const char* path, std::string& buffer,
+                                           ExaminedEntry* last) {
   struct stat st;
   if (!path || ::lstat(path, &st) != 0) return std::nullopt;
   if (S_ISLNK(st.st_mode)) {
@@ -88,8 +96,24 @@ std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffe
       name.substr(name.size() - kEntrySuffix.size()) != kEntrySuffix ||
       name[name.size() - kEntrySuffix.size() - 1] == '/')
     return std::nullopt;
-  if (!ReadSmallFileInto(path, kEntryLimit, buffer)) return std::nullopt;
-  return DesktopEntryTarget(buffer);
+  // The sweep examines a file (GetClassFile) and then loads it: the second look reuses the first
+  // when the file is still the same one, unchanged.
+  if (last && last->path == path && last->device == st.st_dev && last->inode == st.st_ino &&
+      last->size == st.st_size && last->modified == st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec &&
+      last->changed == st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec)
+    return last->target;
+  std::optional<std::string> target;
+  if (ReadSmallFileInto(path, kEntryLimit, buffer, false)) target = DesktopEntryTarget(buffer);
+  if (last) {
+    last->path = path;
+    last->device = st.st_dev;
+    last->inode = st.st_ino;
+    last->size = st.st_size;
+    last->modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    last->changed = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
+    last->target = target;
+  }
+  return target;
 }
 
 std::string ResolveDesktopFolder() {
@@ -144,7 +168,7 @@ bool DesktopLinks::GetPathFromItemList(ItemList list, char* path) {
 HResult DesktopLinks::GetClassFile(const char* path, Guid* clsid) {
   if (!path || !clsid) return kEPointer;
   *clsid = Guid{};
-  if (!ShortcutTargetOf(path, buffer_)) return kMkECantOpenFile;
+  if (!ExamineShortcut(path, buffer_, last_.get())) return kMkECantOpenFile;
   *clsid = kClsidShellLink;
   return kSOk;
 }
@@ -153,7 +177,7 @@ HResult DesktopLinks::CreateShellLink(ShellLink** link) {
   if (!link) return kEPointer;
   *link = nullptr;
   if (knobs.createShellLink != kSOk) return knobs.createShellLink;
-  *link = new DesktopLink;
+  *link = new DesktopLink(last_.get());
   ++linksHeld;
   return kSOk;
 }

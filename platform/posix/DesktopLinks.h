@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,19 @@ inline constexpr HResult kEInsufficientBuffer = static_cast<HResult>(0x8007007Au
 // Reads a file and answers its shortcut target, or nothing when it is no shortcut. `buffer` is
 // reused for the file's text.
 std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer);
+
+// The last desktop entry read, with what identifies its contents (a file replaced or rewritten
+// since has another inode, size or time stamp).
+struct ExaminedEntry {
+  std::string path;
+  unsigned long long device = 0, inode = 0;
+  long long size = -1, modified = 0, changed = 0;
+  std::optional<std::string> target;
+};
+
+// ShortcutTargetOf, reusing `last` when it describes the same unchanged file, and updating it.
+std::optional<std::string> ExamineShortcut(const char* path, std::string& buffer,
+                                           ExaminedEntry* last);
 
 // The desktop folder from the environment (HOME, XDG_CONFIG_HOME and user-dirs.dirs); "" when it
 // cannot be known.
@@ -77,6 +91,8 @@ class DesktopLinks : public vx::ShellLinks {
 
  private:
   std::string buffer_;
+  // Shared with the shell-link objects, which are released before this object ends.
+  std::unique_ptr<ExaminedEntry> last_ = std::make_unique<ExaminedEntry>();
 };
 
 }  // namespace vx::posix

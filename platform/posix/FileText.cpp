@@ -26,10 +26,12 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out) {
+bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out,
+                       bool followLinks) {
   out.clear();
   // O_NONBLOCK: opening a FIFO for reading must not wait for a writer; it is refused below.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
+  int fd = ::open(path.c_str(), flags);
   if (fd < 0) return false;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
@@ -50,6 +52,8 @@ bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& 
     }
     if (n == 0) break;
     have += static_cast<std::size_t>(n);
+    // The size fstat gave, read in one go: no second read just to meet the end of the file.
+    if (have == static_cast<std::size_t>(st.st_size) && have < out.size()) break;
   }
   ::close(fd);
   if (have > limit) return false;

@@ -12,8 +12,10 @@ namespace vx::posix {
 // regular file (a FIFO is never opened for reading), unreadable or larger than the limit.
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit);
 
-// Same, into `out` (whose storage is reused from call to call). False as above.
-bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out);
+// Same, into `out` (whose storage is reused from call to call). False as above, and when the path
+// names a link while followLinks is false.
+bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out,
+                       bool followLinks = true);
 
 // Replaces the file with `text` through a temporary file in the same folder and a rename, so a
 // reader sees the old file or the new one, never a part. An existing file keeps its permission

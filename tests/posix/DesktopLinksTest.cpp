@@ -125,6 +125,25 @@ TEST_F(DesktopTree, GetPathNeverOverrunsTheBuffer) {
   links.ReleaseShellLink(link);
 }
 
+TEST_F(DesktopTree, LoadSeesTheFileAsItIsNow) {
+  // GetClassFile and Load read the same file in turn; a file changed in between is read again.
+  std::string path = tree.Write("desk/panel.desktop", Entry(program));
+  vx::Guid clsid{};
+  ASSERT_EQ(links.GetClassFile(path.c_str(), &clsid), vx::kSOk);
+  tree.Write("desk/panel.desktop", Entry("/usr/bin/another-program"));
+  vx::ShellLink* link = nullptr;
+  ASSERT_EQ(links.CreateShellLink(&link), vx::kSOk);
+  char buffer[520];
+  ASSERT_EQ(link->Load(path.c_str()), vx::kSOk);
+  ASSERT_EQ(link->GetPath(buffer, sizeof buffer), vx::kSOk);
+  EXPECT_STREQ(buffer, "/usr/bin/another-program");
+  // Replaced by a broken entry: the load fails.
+  ASSERT_EQ(links.GetClassFile(path.c_str(), &clsid), vx::kSOk);
+  tree.Write("desk/panel.desktop", Entry("\"" + program));
+  EXPECT_LT(link->Load(path.c_str()), 0);
+  links.ReleaseShellLink(link);
+}
+
 std::string DesktopPath(DesktopLinks& links, bool* ok = nullptr) {
   vx::ItemList list = nullptr;
   EXPECT_EQ(links.GetDesktopLocation(0, &list), vx::kSOk);
