@@ -196,6 +196,10 @@ bool QtDialogWidget::DialogKey(const Msg& message) {
 bool QtDialogWidget::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress) return false;
+  // A press whose override the dialog took stays swallowed when that key ended the dialog (Enter
+  // on OK): otherwise the focused button would see the press and click itself a second time.
+  if (type == QEvent::KeyPress && !isVisible() && m_swallowKey != 0)
+    return std::exchange(m_swallowKey, 0) == static_cast<QKeyEvent*>(event)->key();
   if (!isVisible()) return false;
   // Key events start at the focus widget and climb to its parents; look at them only once, there.
   QWidget* target = QApplication::focusWidget();
