@@ -1,0 +1,14 @@
+#include "uninstall/UninstallApp.h"
+
+#include "uninstall/UninstallDlg.h"
+
+bool CUninstallApp::InitInstance() {
+  Enable3dControls();
+  {
+    CUninstallDlg dialog(m_platform);
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+  }
+  return false;
+}

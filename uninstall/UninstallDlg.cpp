@@ -1,0 +1,11 @@
+#include "uninstall/UninstallDlg.h"
+
+#include "uninstall/res/ResourceIds.h"
+
+CUninstallDlg::CUninstallDlg(const UninstallPlatform& platform)
+    : CDialog(IDD_UNINSTALL, nullptr), m_platform(platform) {}
+
+void CUninstallDlg::OnOK() {
+  RunUninstall(*this, m_platform);
+  CDialog::OnOK();
+}
