@@ -1,0 +1,89 @@
+// The whole chain on Linux, on a temporary home: an install laid out as the install step lays it
+// out, the uninstall procedure on the POSIX stand-ins, then vexmor-wininit's processing at the next
+// login. Nothing of the panel is left but what the install step keeps on purpose.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "TempTree.h"
+#include "platform/posix/DesktopLinks.h"
+#include "platform/posix/FileRegistry.h"
+#include "platform/posix/IniProfile.h"
+#include "platform/posix/LauncherEntries.h"
+#include "platform/posix/PosixFiles.h"
+#include "platform/posix/wininit/RenameList.h"
+#include "uninstall/Uninstall.h"
+
+namespace {
+
+class RecordingOwner : public vx::MessageOwner {
+ public:
+  int MessageBoxA(const char* text, const char* caption, unsigned) override {
+    boxes.push_back(std::string(caption) + " " + text);
+    return 1;
+  }
+  vx::WindowRef GetSafeHwnd() const override { return 0; }
+  std::vector<std::string> boxes;
+};
+
+TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const std::string folder = tree.Path("prefix/lib/vexmor");
+  for (const char* name : {"Volsar.exe", "Volsar.hlp", "pelzorn.exe"}) tree.Write(std::string("prefix/lib/vexmor/") + name, "x");
+  const std::string program = folder + "/Volsar.exe";
+  {
+    vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), [](const std::string& line) { ADD_FAILURE() << line; });
+    vx::RegKey key = 0;
+    ASSERT_EQ(registry.CreateKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, "", &key), vx::kOk);
+    std::string value = folder + "/pelzorn.exe";
+    ASSERT_EQ(registry.SetValue(key, kUninstallStringName, vx::kRegSz,
+                                reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                                static_cast<std::uint32_t>(value.size() + 1)),
+              vx::kOk);
+    ASSERT_EQ(registry.CloseKey(key), vx::kOk);
+    ASSERT_EQ(registry.CreateKey(vx::kHKeyCurrentUser, kSettingsKeyPath, "", &key), vx::kOk);
+    ASSERT_EQ(registry.CloseKey(key), vx::kOk);
+  }
+  // The desktop: the install step's shortcut, one in a folder of its own, a link to the help file,
+  // and things that are not the panel's.
+  tree.Write("home/Desktop/vexmor-recording.desktop", vx::setup::PanelEntry(program, "/i.png", false));
+  tree.Write("home/Desktop/Audio/panel.desktop", vx::setup::PanelEntry(program, "/i.png", false));
+  tree.Link("home/Desktop/Help", folder + "/Volsar.hlp");
+  tree.Write("home/Desktop/editor.desktop", vx::setup::PanelEntry("/usr/bin/editor", "/e.png", false));
+  tree.Write("home/Desktop/notes.txt", "x");
+  tree.Link("home/Desktop/loop", ".");
+
+  vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), [](const std::string& line) { ADD_FAILURE() << line; });
+  vx::posix::PosixFiles files;
+  vx::posix::DesktopLinks shell;
+  vx::posix::IniProfile profile;
+  UninstallPlatform platform{&registry, &files, &shell, &profile};
+  RecordingOwner owner;
+  RunUninstall(owner, platform);
+
+  EXPECT_EQ(owner.boxes, std::vector<std::string>{});  // .gid and .cnt were never there: silent
+  EXPECT_FALSE(tree.Exists("prefix/lib/vexmor/Volsar.exe"));
+  EXPECT_FALSE(tree.Exists("prefix/lib/vexmor/Volsar.hlp"));
+  EXPECT_TRUE(tree.Exists("prefix/lib/vexmor/pelzorn.exe"));  // until the next login
+  EXPECT_FALSE(tree.Exists("home/Desktop/vexmor-recording.desktop"));
+  EXPECT_FALSE(tree.Exists("home/Desktop/Audio"));
+  EXPECT_FALSE(tree.Exists("home/Desktop/Help"));
+  EXPECT_TRUE(tree.Exists("home/Desktop/editor.desktop"));
+  EXPECT_TRUE(tree.Exists("home/Desktop/notes.txt"));
+  EXPECT_TRUE(tree.Exists("home/Desktop/loop"));
+  vx::RegKey key = 0;
+  EXPECT_EQ(registry.OpenKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, &key), vx::kFileNotFound);
+  EXPECT_EQ(registry.OpenKey(vx::kHKeyCurrentUser, kSettingsKeyPath, &key), vx::kFileNotFound);
+  const std::string ini = "home/.local/state/vexmor/WININIT.INI";
+  EXPECT_EQ(tree.Read(ini), "[Rename]\nNUL=" + folder + "/pelzorn.exe\nNUL=" + folder + "\n");
+
+  // The next login.
+  auto run = vx::wininit::RunRenameList(tree.Read(ini), files);
+  EXPECT_TRUE(run.problems.empty());
+  EXPECT_FALSE(tree.Exists("prefix/lib/vexmor"));
+  EXPECT_EQ(run.text, "[Rename]\n");
+}
+
+}  // namespace
