@@ -13,10 +13,10 @@
 //   text CAPTION ID EXPECTED     control ID shows EXPECTED (waits up to 10 s for it)
 //   focus CAPTION ID             control ID has the keyboard focus (waits up to 10 s)
 //   says CAPTION TEXT            the window (a message box) shows a static text holding TEXT
-//   sysmenu CAPTION              prints the window's system menu commands, in hexadecimal
 //   close CAPTION                WM_CLOSE to the window
 //   link LNK TARGET              saves a shell link LNK that points at TARGET
 //   target LNK                   prints the target of shell link LNK
+//   desktop                      prints the desktop folder (CSIDL_DESKTOPDIRECTORY)
 //
 // Every step prints one line; the first failure ends the run with exit status 1.
 #include <windows.h>
@@ -269,21 +269,6 @@ bool Step(int argc, char** argv, int& i) {
     Ok(std::string("\"") + caption + "\" says " + search.wanted);
     return true;
   }
-  if (step == "sysmenu" && need(1)) {
-    const char* caption = arg(0);
-    i += 1;
-    if (!Wait(caption, &window)) return false;
-    const HMENU menu = ::GetSystemMenu(window, FALSE);
-    if (!menu) return Fail("no system menu");
-    std::string commands;
-    for (int item = 0; item < ::GetMenuItemCount(menu); ++item) {
-      char hex[16];
-      std::snprintf(hex, sizeof hex, " 0x%04x", ::GetMenuItemID(menu, item) & 0xFFFF);
-      commands += hex;
-    }
-    std::printf("sysmenu:%s\n", commands.c_str());
-    return true;
-  }
   if (step == "close" && need(1)) {
     const char* caption = arg(0);
     i += 1;
@@ -297,6 +282,16 @@ bool Step(int argc, char** argv, int& i) {
     const char* target = arg(1);
     i += 2;
     return SaveLink(lnk, target);
+  }
+  if (step == "desktop") {
+    LPITEMIDLIST items = nullptr;
+    char path[MAX_PATH] = {};
+    if (::SHGetSpecialFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, &items) != S_OK ||
+        !::SHGetPathFromIDListA(items, path))
+      return Fail("no desktop folder");
+    ::CoTaskMemFree(items);
+    std::printf("%s\n", path);
+    return true;
   }
   if (step == "target" && need(1)) {
     const char* lnk = arg(0);

@@ -33,6 +33,7 @@ vx_wine_stop() {
 
 vx_wine_init() {
   local driver=${1:-null}
+  vx_wine_stop  # whatever an earlier run left in this prefix
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     timeout 180 wineboot --init >/dev/null 2>&1 || { echo "wineboot --init failed" >&2; return 1; }
   fi

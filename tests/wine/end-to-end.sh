@@ -1,0 +1,205 @@
+#!/bin/bash
+# The win64 programs end to end under Wine, worked from outside as a user would (the driver finds
+# each dialog by its caption and types keys or clicks into it), with the results checked through
+# the card log, `wine reg query`, the files of the prefix and WININIT.INI.
+#
+#   tests/wine/end-to-end.sh BIN_DIR [WINE_BASE]
+#
+# BIN_DIR holds Volsar.exe, Volsar.hlp, pelzorn.exe and vx_wine_driver.exe. The prefix is made
+# under WINE_BASE (default: a new temporary folder, removed afterwards) with the null graphics
+# driver. Prints one line per check and ends with "N passed, M failed".
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+bin=$(cd "${1:?usage: end-to-end.sh BIN_DIR [WINE_BASE]}" && pwd)
+if [ -n "${2:-}" ]; then base=$2; keep=1; else base=$(mktemp -d /tmp/vexmor-wine.XXXXXX); keep=0; fi
+. "$here/wine-env.sh" "$base"
+cleanup() {
+  vx_wine_stop
+  [ "$keep" = 1 ] || rm -rf "$base"
+}
+trap cleanup EXIT
+
+passed=0 failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@" >/dev/null 2>&1; then
+    passed=$((passed + 1)); echo "ok: $what"
+  else
+    failed=$((failed + 1)); echo "FAIL: $what"
+  fi
+}
+eventually() {  # eventually COMMAND...: true within 5 s
+  local try
+  for try in $(seq 50); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+drive() { vx_wine "$bin/vx_wine_driver.exe" "$@"; }
+reg_has() { vx_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -q "^ *$2 *$3 *$4\$"; }
+reg_missing() { ! vx_wine reg query "$1" >/dev/null 2>&1; }
+
+vx_wine_init null || { echo "FAIL: the Wine prefix cannot be made"; echo "0 passed, 1 failed"; exit 1; }
+# A server that stays until the end: WININIT.INI is carried out whenever Wine starts afresh, and
+# this run decides when that happens (wineboot -r below).
+wineserver -p
+
+drive_c="$WINEPREFIX/drive_c"
+log="$base/card.log"
+panel="Vexmor Recording"
+settings='HKCU\Software\Vexmor_Rec'
+
+# --- The panel ---------------------------------------------------------------------------------
+
+# The card log as written on Windows: text mode, so lines end in CR LF.
+card_log() { tr -d '\r' <"$log"; }
+first_access() { card_log | head -n 1; }
+last_access() { card_log | tail -n 1; }
+last_access_is() { test "$(last_access)" = "$1"; }
+log_has() { card_log | grep -Pzq "$1"; }
+
+run_panel() {  # run_panel [ENV=VALUE...]: starts Volsar.exe in the background; $panel_pid
+  env "$@" VEXMOR_CARD_LOG="$(vx_winpath "$log")" timeout -k 5 60 wine "$bin/Volsar.exe" &
+  panel_pid=$!
+}
+panel_exit() { wait "$panel_pid"; }
+
+rm -f "$log"
+check "first run: no settings key yet" reg_missing "$settings"
+run_panel
+check "first run: the dialog shows the defaults, focus on the microphone slider" \
+  drive wait "$panel" text "$panel" 1005 "Monitor &Off" text "$panel" 1006 "&Line" \
+    text "$panel" 1008 "16 &Bit" text "$panel" 1007 "&Stereo" focus "$panel" 1000
+check "first run: mode byte 0x16 to port 0x334 before anything else" \
+  test "$(first_access)" = "out 0x0334 0x16"
+check "a key on the microphone slider writes gain 1 at index 4" \
+  drive keys "$panel" right
+check "  index 4 to 0x333, status polled at 0x338, 1 to 0x332" \
+  eventually log_has 'out 0x0333 0x04\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0x01\n'
+check "Alt+A takes the focus to the auxiliary slider; End writes 255 at index 8" \
+  drive keys "$panel" alt+a focus "$panel" 1010 keys "$panel" end
+check "  index 8 to 0x333, then 0xff to 0x332" \
+  eventually log_has 'out 0x0333 0x08\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0xff\n'
+check "a click on Stereo shows Mono" drive click "$panel" 1007 text "$panel" 1007 "Mo&no"
+check "  and rewrites the mode byte: 0x14" test "$(last_access)" = "out 0x0334 0x14"
+check "Alt+N (its mnemonic) switches back to Stereo" \
+  drive keys "$panel" alt+n text "$panel" 1007 "&Stereo"
+check "  mode byte 0x16 again" eventually last_access_is "out 0x0334 0x16"
+check "F1 shows the help file" \
+  drive keys "$panel" f1 says "Vexmor Recording Help" "recording section" \
+    keys "Vexmor Recording Help" return gone "Vexmor Recording Help"
+check "Escape closes the panel" drive keys "$panel" escape gone "$panel"
+check "  and it exits with status 0" panel_exit
+for value in "Port 0x330" "Gain 0x0" "Chan 0x1" "Mon 0x0" "Bits 0x1" "Rate 0x2"; do
+  set -- $value
+  check "  HKCU\\Software\\Vexmor_Rec $1 is REG_DWORD $2" reg_has "$settings" "$1" REG_DWORD "$2"
+done
+
+rm -f "$log"
+run_panel
+check "second run: a click on Monitor shows Monitor On" \
+  drive wait "$panel" click "$panel" 1005 text "$panel" 1005 "Monitor &On"
+check "  mode byte 0x56" test "$(last_access)" = "out 0x0334 0x56"
+check "the window's Close ends the panel" drive close "$panel" gone "$panel"
+check "  status 0" panel_exit
+check "  Mon is saved as 1" reg_has "$settings" Mon REG_DWORD 0x1
+
+rm -f "$log"
+run_panel
+check "third run: the saved switch is back" drive wait "$panel" text "$panel" 1005 "Monitor &On"
+check "  and its mode byte 0x56 went out first" test "$(first_access)" = "out 0x0334 0x56"
+drive keys "$panel" escape gone "$panel" >/dev/null
+panel_exit
+
+rm -f "$log"
+vx_wine reg add "$settings" /v Port /t REG_DWORD /d 0x220 /f >/dev/null
+run_panel VEXMOR_PORTS=direct
+check "VEXMOR_PORTS=direct is refused on the NT family with a message naming the ports" \
+  drive says "$panel" "0x0222, 0x0223, 0x0224 and 0x0228" keys "$panel" return gone "$panel"
+panel_exit; status=$?
+check "  exit status 1" test "$status" = 1
+check "  no port was touched" test ! -e "$log"
+check "  the settings were not rewritten" reg_has "$settings" Port REG_DWORD 0x220
+run_panel VEXMOR_PORTS=bogus
+check "an unknown VEXMOR_PORTS names the accepted values" \
+  drive says "$panel" '"emulated" (the default) or "direct"' keys "$panel" return gone "$panel"
+panel_exit; status=$?
+check "  exit status 2" test "$status" = 2
+
+# --- The uninstaller ---------------------------------------------------------------------------
+
+uninstaller="Uninstall Vexmor Recording Panel"
+registration='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vexmor_Rec'
+install="$drive_c/Vexmor Recording"
+desktop="$HOME"  # Wine's desktop folder is the home folder
+win_install='C:\Vexmor Recording'
+
+install_panel() {
+  rm -rf "$install"
+  mkdir -p "$install"
+  cp "$bin/Volsar.exe" "$bin/Volsar.hlp" "$bin/pelzorn.exe" "$install/"
+  echo index >"$install/Volsar.gid"
+  echo contents >"$install/Volsar.cnt"
+  vx_wine reg add "$registration" /v UninstallString /d "$win_install\\pelzorn.exe" /f >/dev/null
+  vx_wine reg add "$settings" /v Port /t REG_DWORD /d 0x330 /f >/dev/null
+  mkdir -p "$desktop/Vexmor" "$desktop/Tools"
+  echo "my notes" >"$desktop/Tools/notes.txt"
+  drive link 'C:\users\root\Desktop\Volsar.lnk' "$win_install\\Volsar.exe" \
+    link 'C:\users\root\Desktop\Volsar Help.lnk' "$win_install\\Volsar.hlp" \
+    link 'C:\users\root\Desktop\Vexmor\Recording Panel.lnk' "$win_install\\VOLSAR.EXE" \
+    link 'C:\users\root\Desktop\Vexmor\Help.lnk' "$win_install\\Volsar.hlp" \
+    link 'C:\users\root\Desktop\Tools\Panel.lnk' "$win_install\\Volsar.exe" \
+    link 'C:\users\root\Desktop\Notepad.lnk' 'C:\windows\notepad.exe' >/dev/null
+}
+
+install_panel
+check "the install has its shortcuts" test -f "$desktop/Vexmor/Help.lnk" -a -f "$desktop/Volsar.lnk"
+timeout -k 5 60 wine "$install/pelzorn.exe" &
+pid=$!
+check "Cancel leaves everything in place" \
+  drive wait "$uninstaller" click "$uninstaller" 2 gone "$uninstaller"
+wait $pid
+check "  status 0" test $? = 0
+check "  the files, the keys and the shortcuts are all still there" \
+  test -f "$install/Volsar.exe" -a -f "$desktop/Volsar.lnk" -a -f "$desktop/Vexmor/Help.lnk"
+check "  both keys too" vx_wine reg query "$registration"
+check "  no [Rename] entry was written" \
+  bash -c "! grep -qs pelzorn '$drive_c/windows/wininit.ini'"
+
+(cd "$install" && timeout -k 5 60 wine pelzorn.exe) &
+pid=$!
+check "Enter on the confirmation runs the uninstall (OK is the default button)" \
+  drive wait "$uninstaller" keys "$uninstaller" return gone "$uninstaller"
+wait $pid
+check "  status 0" test $? = 0
+check "  the settings key is gone" reg_missing "$settings"
+check "  the registration is gone" reg_missing "$registration"
+for file in Volsar.exe Volsar.hlp Volsar.gid Volsar.cnt; do
+  check "  $file is deleted" test ! -e "$install/$file"
+done
+check "  pelzorn.exe waits for the next start" test -f "$install/pelzorn.exe"
+check "  the desktop shortcuts to the panel and its help are deleted" \
+  test ! -e "$desktop/Volsar.lnk" -a ! -e "$desktop/Volsar Help.lnk"
+check "  a folder that held only such shortcuts is removed" test ! -e "$desktop/Vexmor"
+check "  a folder with other content stays, without its shortcut" \
+  test -f "$desktop/Tools/notes.txt" -a ! -e "$desktop/Tools/Panel.lnk"
+check "  a shortcut to another program stays" test -f "$desktop/Notepad.lnk"
+wininit=$(ls "$drive_c"/windows/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Ii][Nn][Ii] 2>/dev/null | head -n 1)
+check "  WININIT.INI [Rename] deletes pelzorn.exe, then the folder" \
+  grep -Pzq '\[Rename\]\r?\nNUL=C:\\Vexmor Recording\\pelzorn.exe\r?\nNUL=C:\\Vexmor Recording\r?\n' "$wininit"
+pending=$(vx_wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' \
+  /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
+check "  the NT family's start-up queue holds the same two deletions" \
+  grep -q 'Vexmor Recording\\pelzorn.exe.*Vexmor Recording' <<<"$pending"
+
+timeout -k 5 120 wineboot -r >/dev/null 2>&1
+vx_wine_stop
+check "after the next start (wineboot -r) pelzorn.exe is gone" test ! -e "$install/pelzorn.exe"
+check "  and so is the install folder, empty by then" test ! -e "$install"
+check "  WININIT.INI was carried out (renamed to wininit.bak)" \
+  test -z "$(ls "$drive_c"/windows/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Ii][Nn][Ii] 2>/dev/null)"
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
