@@ -1,4 +1,4 @@
-# Sourced by the Wine test scripts: a hermetic Wine for the Win32 build.
+# Sourced by the Wine test scripts: a hermetic Wine for the Win32 build. Safe under set -e.
 #
 #   . tests/wine/wine-env.sh BASE     HOME, WINEPREFIX and the XDG folders under BASE
 #   vx_wine_init null|x11             create the prefix once; choose the graphics driver
@@ -26,9 +26,8 @@ vx_wine() { timeout -k 5 "$VX_WINE_TIMEOUT" wine "$@"; }
 vx_winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
 
 vx_wine_stop() {
-  timeout 30 wineserver -k 2>/dev/null
-  timeout 30 wineserver -w 2>/dev/null
-  return 0
+  timeout 30 wineserver -k 2>/dev/null || true
+  timeout 30 wineserver -w 2>/dev/null || true
 }
 
 vx_wine_init() {
@@ -41,5 +40,5 @@ vx_wine_init() {
     vx_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$driver" /f >/dev/null ||
     { echo "cannot configure the Wine prefix $WINEPREFIX" >&2; return 1; }
   # The graphics driver is chosen when the server starts.
-  timeout 60 wineserver -w
+  timeout 60 wineserver -w || { echo "Wine's server for $WINEPREFIX did not stop" >&2; return 1; }
 }
