@@ -14,6 +14,7 @@
 //   focus CAPTION ID             control ID has the keyboard focus (waits up to 10 s)
 //   says CAPTION TEXT            the window (a message box) shows a static text holding TEXT
 //   close CAPTION                WM_CLOSE to the window
+//   rect CAPTION                 prints the window's rectangle on the screen: x y width height
 //   link LNK TARGET              saves a shell link LNK that points at TARGET
 //   target LNK                   prints the target of shell link LNK
 //   desktop                      prints the desktop folder (CSIDL_DESKTOPDIRECTORY)
@@ -97,10 +98,15 @@ INPUT Key(WORD key, bool up) {
   return input;
 }
 
-bool Keys(HWND window, const std::string& list) {
+bool Front(HWND window) {
   ::SetForegroundWindow(window);
   if (!Within(kPatience, [&] { return ::GetForegroundWindow() == window; }))
     return Fail("cannot bring \"" + Text(window) + "\" to the front");
+  return true;
+}
+
+bool Keys(HWND window, const std::string& list) {
+  if (!Front(window)) return false;
   std::size_t start = 0;
   while (start <= list.size()) {
     const std::size_t end = std::min(list.find(',', start), list.size());
@@ -275,6 +281,16 @@ bool Step(int argc, char** argv, int& i) {
     if (!Wait(caption, &window)) return false;
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     Ok(std::string("closed \"") + caption + "\"");
+    return true;
+  }
+  if (step == "rect" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Wait(caption, &window)) return false;
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top);
     return true;
   }
   if (step == "link" && need(2)) {
