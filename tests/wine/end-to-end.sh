@@ -44,7 +44,7 @@ reg_missing() { ! vx_wine reg query "$1" >/dev/null 2>&1; }
 vx_wine_init null || { echo "FAIL: the Wine prefix cannot be made"; echo "0 passed, 1 failed"; exit 1; }
 # A server that stays until the end: WININIT.INI is carried out whenever Wine starts afresh, and
 # this run decides when that happens (wineboot -r below).
-wineserver -p
+timeout 30 wineserver -p
 
 drive_c="$WINEPREFIX/drive_c"
 log="$base/card.log"
