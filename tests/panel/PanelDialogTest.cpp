@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtTestApplication.h"
+
 #include "PanelFakes.h"
 #include "panel/PanelApp.h"
 #include "panel/res/ResourceIds.h"
@@ -28,18 +30,10 @@
 
 namespace {
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "panel_dialog_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 class PanelDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application();
+    TestApplication();
     ASSERT_TRUE(dir.isValid());
     logPath = dir.filePath("card.log");
   }

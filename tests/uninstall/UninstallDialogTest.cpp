@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtTestApplication.h"
+
 #include "UninstallFakes.h"
 #include "shell/WindowStyles.h"
 #include "shell/qt/QtDialogWindow.h"
@@ -27,18 +29,10 @@ namespace {
 using namespace vx::styles;
 using namespace std::string_literals;
 
-QApplication& Application() {
-  static int argc = 1;
-  static char name[] = "uninstall_dialog_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
 class UninstallDialog : public ::testing::Test {
  protected:
   void SetUp() override {
-    Application();
+    TestApplication();
     m.registry.SetString(vx::kHKeyLocalMachine, kRegistrationKeyPath, kUninstallStringName,
                          "C:\\Apps\\pelzorn.exe");
     m.registry.keys[{vx::kHKeyCurrentUser, kSettingsKeyPath}];
