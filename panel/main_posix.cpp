@@ -60,11 +60,8 @@ int main(int argc, char** argv) {
     std::vector<vx::posix::PortRange> ranges;
     for (const CardPort& p : CardPorts(probe)) ranges.push_back({p.port, p.width});
     if (const std::string why = vx::posix::DirectPorts::Acquire(ranges); !why.empty()) {
-      char ports_named[80];
-      std::snprintf(ports_named, sizeof ports_named, "0x%04x, 0x%04x, 0x%04x and 0x%04x",
-                    ranges[0].first, ranges[1].first, ranges[2].first, ranges[3].first);
-      Complain(std::string("the kernel refuses direct access to ports ") + ports_named + ": " +
-               why + ". Nothing was touched; run without VEXMOR_PORTS to use the emulated card.");
+      Complain("the kernel refuses direct access to ports " + CardPortsText(probe) + ": " + why +
+               ". Nothing was touched; run without VEXMOR_PORTS to use the emulated card.");
       return 1;
     }
     ports = &direct;

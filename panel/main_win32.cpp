@@ -40,11 +40,7 @@ std::string NamedPorts(vx::Registry& registry) {
   // The base port comes from the settings; reading them touches nothing.
   PanelSettings probe;
   LoadSettings(registry, probe);
-  const auto ports = CardPorts(probe);
-  char text[80];
-  std::snprintf(text, sizeof text, "0x%04x, 0x%04x, 0x%04x and 0x%04x", ports[0].port,
-                ports[1].port, ports[2].port, ports[3].port);
-  return text;
+  return CardPortsText(probe);
 }
 
 }  // namespace
