@@ -1,0 +1,128 @@
+#!/bin/bash
+# Both Linux programs end to end in real X windows (run under xvfb-run), driven from outside with
+# xdotool as a user would, the results read back from the card log, the registry hives, the
+# desktop and WININIT.INI. The same cases the Windows build meets under Wine.
+#
+#   xvfb-run -a tests/x11/end-to-end.sh BUILD_DIR
+#
+# BUILD_DIR is a configured and built Linux tree (its bin/ holds Volsar.exe and pelzorn.exe). HOME
+# and the XDG folders point into a temporary folder, removed afterwards.
+set -u
+build=$(cd "${1:?usage: end-to-end.sh BUILD_DIR}" && pwd)
+bin=$build/bin
+work=$(mktemp -d /tmp/vexmor-x11.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_CONFIG_HOME= XDG_STATE_HOME= XDG_DATA_HOME= QT_QPA_PLATFORM=xcb
+mkdir -p "$HOME"
+log=$work/card.log
+userreg=$HOME/.config/vexmor/registry/user.reg
+systemreg=$HOME/.config/vexmor/registry/system.reg
+
+passed=0 failed=0
+check() {  # check DESCRIPTION COMMAND...
+  local what=$1
+  shift
+  if "$@" >/dev/null 2>&1; then passed=$((passed + 1)); echo "ok: $what"
+  else failed=$((failed + 1)); echo "FAIL: $what"; fi
+}
+
+# start PROGRAM CAPTION: runs the program in the background and waits for its window.
+start() {
+  "$1" >"$work/out" 2>&1 &
+  pid=$!
+  win=""
+  for _ in $(seq 100); do
+    win=$(xdotool search --name "^$2\$" 2>/dev/null | head -1)
+    [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] && xdotool windowfocus --sync "$win" >/dev/null 2>&1
+  sleep 0.3
+}
+keys() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.15; done; }
+# finish: waits (at most 10 s) for the program to end; status in $status.
+finish() {
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" 2>/dev/null
+  wait "$pid"
+  status=$?
+}
+value() { grep -i "^\"$1\"=" "$userreg" | head -1; }
+
+# --- The panel -------------------------------------------------------------------------------
+export VEXMOR_CARD_LOG=$log
+start "$bin/Volsar.exe" "Vexmor Recording"
+check "the panel opens its window" test -n "$win"
+check "  the mode byte 0x16 reached port 0x334 before any input" \
+  test "$(cat "$log" 2>/dev/null)" = "out 0x0334 0x16"
+keys Right
+check "a key on the microphone slider writes gain index 4, waits, writes 1" \
+  test "$(grep '^out' "$log" | tail -2 | tr '\n' ' ')" = "out 0x0333 0x04 out 0x0332 0x01 "
+check "  after polling the status word until bit 0x0200 clears" grep -q "^in 0x0338 0x0000" "$log"
+keys alt+a End
+check "Alt+A then End writes 255 through index 8" \
+  test "$(grep '^out' "$log" | tail -2 | tr '\n' ' ')" = "out 0x0333 0x08 out 0x0332 0xff "
+# From the auxiliary slider, Tab reaches Monitor, Input, Bits, then Channels.
+keys Tab Tab Tab Tab space
+check "pressing the Channels button writes mode byte 0x14" \
+  test "$(tail -1 "$log")" = "out 0x0334 0x14"
+keys Escape
+finish
+check "Escape ends the panel with status 0" test "$status" = 0
+check "  the six values are saved as REG_DWORD" \
+  test "$(grep -cE '^"(Port|Gain|Chan|Mon|Bits|Rate)"=dword:' "$userreg")" = 6
+check "  Chan is saved as 0" test "$(value Chan)" = '"Chan"=dword:00000000'
+
+: >"$log"
+start "$bin/Volsar.exe" "Vexmor Recording"
+check "the next run starts from the saved switches (mode 0x14)" \
+  test "$(head -1 "$log")" = "out 0x0334 0x14"
+keys Return
+finish
+check "  Enter on the slider ends it (OK) with status 0" test "$status" = 0
+unset VEXMOR_CARD_LOG
+
+# --- Install, then the uninstaller -----------------------------------------------------------
+prefix=$work/prefix
+check "cmake --install lays out the install folder" \
+  cmake --install "$build" --prefix "$prefix"
+folder=$prefix/lib/vexmor
+desktop_entry=$HOME/Desktop/vexmor-recording.desktop
+check "  with Volsar.exe, Volsar.hlp and pelzorn.exe" \
+  test -f "$folder/Volsar.exe" -a -f "$folder/Volsar.hlp" -a -f "$folder/pelzorn.exe"
+check "  the registration names pelzorn.exe" grep -qF "\"UninstallString\"=\"$folder/pelzorn.exe\"" "$systemreg"
+check "  and the desktop has the panel's entry" test -f "$desktop_entry"
+mkdir -p "$HOME/Desktop/Audio" "$HOME/Desktop/Mixed"
+ln -s "$folder/Volsar.exe" "$HOME/Desktop/Audio/Panel"
+ln -s "$folder/Volsar.hlp" "$HOME/Desktop/Audio/Panel help"
+ln -s "$folder/Volsar.exe" "$HOME/Desktop/Mixed/Panel"
+echo "keep me" >"$HOME/Desktop/Mixed/notes.txt"
+
+cd "$work"
+start "$folder/pelzorn.exe" "Uninstall Vexmor Recording Panel"
+check "the uninstaller opens its confirmation" test -n "$win"
+keys Escape
+finish
+check "  Escape ends it with status 0" test "$status" = 0
+check "  and touches nothing" test -f "$folder/Volsar.exe" -a -f "$desktop_entry" -a -f "$userreg"
+check "  the registration is still there" grep -q UninstallString "$systemreg"
+
+start "$folder/pelzorn.exe" "Uninstall Vexmor Recording Panel"
+keys Return
+finish
+check "Enter on the confirmation runs the uninstall and ends with status 0" test "$status" = 0
+check "  the settings key is gone" bash -c "! grep -q Vexmor_Rec '$userreg'"
+check "  the registration is gone" bash -c "! grep -q Vexmor_Rec '$systemreg'"
+check "  Volsar.exe and Volsar.hlp are deleted" test ! -e "$folder/Volsar.exe" -a ! -e "$folder/Volsar.hlp"
+check "  the desktop entry is deleted" test ! -e "$desktop_entry"
+check "  a folder that held only links to the panel is removed" test ! -e "$HOME/Desktop/Audio"
+check "  a folder with other content stays, without its link" \
+  test -f "$HOME/Desktop/Mixed/notes.txt" -a ! -L "$HOME/Desktop/Mixed/Panel"
+wininit=$HOME/.local/state/vexmor/WININIT.INI
+check "  [Rename] deletes pelzorn.exe, then the folder" \
+  test "$(grep '^NUL=' "$wininit" | tr '\n' ' ')" = "NUL=$folder/pelzorn.exe NUL=$folder "
+check "the login step (vexmor-wininit) carries them out" "$prefix/bin/vexmor-wininit"
+check "  pelzorn.exe and the empty install folder are gone" test ! -e "$folder"
+
+echo "$passed passed, $failed failed"
+[ "$failed" = 0 ]
