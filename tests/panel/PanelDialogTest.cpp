@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "QtTestApplication.h"
+#include "DialogTestSupport.h"
 
 #include "PanelFakes.h"
 #include "panel/PanelApp.h"
@@ -48,21 +48,12 @@ class PanelDialog : public ::testing::Test {
     vx::QtToolkit toolkit(PanelResources(), helpDir.isEmpty() ? dir.path() : helpDir);
     CPanelApp app;
     app.SetPlatform({&log, &registry});
-    QTimer::singleShot(0, [&] {
-      auto* widget = qobject_cast<vx::QtDialogWidget*>(QApplication::activeModalWidget());
-      if (!widget) {
-        ADD_FAILURE() << "no modal dialog";
-        return;
-      }
-      EXPECT_TRUE(QTest::qWaitForWindowActive(widget));
-      modeAtOpen = card.Mode();
-      script(*widget);
-      if (widget->isVisible()) {
-        ADD_FAILURE() << "the script left the dialog open";
-        widget->done(0);
-      }
-    });
-    EXPECT_EQ(AfxWinMain(app, toolkit), 0);
+    DriveModalDialog(
+        [&](vx::QtDialogWidget& widget) {
+          modeAtOpen = card.Mode();
+          script(widget);
+        },
+        [&] { EXPECT_EQ(AfxWinMain(app, toolkit), 0); });
     settings = app.m_settings;
     gains = {card.Gain(4), card.Gain(8)};
   }

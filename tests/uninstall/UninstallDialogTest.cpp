@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "QtTestApplication.h"
+#include "DialogTestSupport.h"
 
 #include "UninstallFakes.h"
 #include "shell/WindowStyles.h"
@@ -48,21 +48,12 @@ class UninstallDialog : public ::testing::Test {
     vx::QtToolkit toolkit(UninstallResources(), QString());
     CUninstallApp app;
     app.SetPlatform(m.Platform());
-    QTimer::singleShot(0, [&] {
-      auto* widget = qobject_cast<vx::QtDialogWidget*>(QApplication::activeModalWidget());
-      if (!widget) {
-        ADD_FAILURE() << "no modal dialog";
-        return;
-      }
-      EXPECT_TRUE(QTest::qWaitForWindowActive(widget));
-      EXPECT_TRUE(m.log.empty()) << "the procedure ran before OK";
-      script(*widget);
-      if (widget->isVisible()) {
-        ADD_FAILURE() << "the script left the dialog open";
-        widget->done(0);
-      }
-    });
-    EXPECT_EQ(AfxWinMain(app, toolkit), 0);
+    DriveModalDialog(
+        [&](vx::QtDialogWidget& widget) {
+          EXPECT_TRUE(m.log.empty()) << "the procedure ran before OK";
+          script(widget);
+        },
+        [&] { EXPECT_EQ(AfxWinMain(app, toolkit), 0); });
   }
 
   static QPushButton* Button(vx::QtDialogWidget& w, int id) {
