@@ -6,7 +6,10 @@
 
 bool CPanelApp::InitInstance() {
   Enable3dControls();
-  LoadSettings(*m_platform.registry, m_settings);
+  if (m_platform.loaded)
+    m_settings = *m_platform.loaded;
+  else
+    LoadSettings(*m_platform.registry, m_settings);
   WriteMode(*m_platform.ports, m_settings);
   {
     CPanelDlg dialog(*this);

@@ -13,6 +13,9 @@
 struct PanelPlatform {
   vx::Ports* ports = nullptr;
   vx::Registry* registry = nullptr;
+  // Settings the entry point has read already (to ask the system for their ports): the run takes
+  // them instead of reading the registry a second time, so that it uses the ports it was granted.
+  const PanelSettings* loaded = nullptr;
 };
 
 class CPanelApp : public CWinApp {

@@ -5,9 +5,10 @@
 
 #include "panel/CardControl.h"
 
-PortBackend ChoosePortBackend(const char* value) {
-  if (value == nullptr || *value == '\0' || std::strcmp(value, "emulated") == 0)
-    return PortBackend::Emulated;
+PortBackend ChoosePortBackend(HostSystem system, const char* value) {
+  if (value == nullptr || *value == '\0')
+    return system == HostSystem::Windows95Family ? PortBackend::Direct : PortBackend::Emulated;
+  if (std::strcmp(value, "emulated") == 0) return PortBackend::Emulated;
   if (std::strcmp(value, "direct") == 0) return PortBackend::Direct;
   return PortBackend::Unknown;
 }

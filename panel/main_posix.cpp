@@ -1,6 +1,7 @@
 // Volsar.exe on Linux: the recording panel with the Qt front end.
 //
-//   VEXMOR_PORTS=emulated|direct   which ports it programs (default: the emulated card)
+//   VEXMOR_PORTS=emulated|direct   which ports it programs (default: the emulated card; direct
+//                                  needs the kernel's leave, see DirectPorts)
 //   VEXMOR_CARD_LOG=<file>         append every port access to <file>
 //
 // It takes no arguments. Settings live in ${XDG_CONFIG_HOME:-~/.config}/vexmor/registry/user.reg.
@@ -34,7 +35,7 @@ void Complain(const std::string& what) { std::fprintf(stderr, "Volsar: %s\n", wh
 
 int main(int argc, char** argv) {
   const char* choice = std::getenv("VEXMOR_PORTS");
-  const PortBackend backend = ChoosePortBackend(choice);
+  const PortBackend backend = ChoosePortBackend(HostSystem::Linux, choice);
   if (backend == PortBackend::Unknown) {
     Complain(std::string(kPortChoiceHelp) + ", not \"" + choice + "\"; nothing was touched.");
     return 2;
@@ -53,15 +54,16 @@ int main(int argc, char** argv) {
   vx::EmulatedCard card;
   vx::posix::DirectPorts direct;
   vx::Ports* ports = &card;
+  // With direct access, the settings are read here, once: the kernel is asked for the ports of
+  // their base, and the run goes on with these same settings (see PanelPlatform::loaded).
+  std::optional<PanelSettings> loaded;
   if (backend == PortBackend::Direct) {
-    // The base port comes from the settings; reading them touches nothing.
-    PanelSettings probe;
-    LoadSettings(registry, probe);
+    LoadSettings(registry, loaded.emplace());  // reading touches nothing
     std::vector<vx::posix::PortRange> ranges;
-    for (const CardPort& p : CardPorts(probe)) ranges.push_back({p.port, p.width});
+    for (const CardPort& p : CardPorts(*loaded)) ranges.push_back({p.port, p.width});
     if (const std::string why = vx::posix::DirectPorts::Acquire(ranges); !why.empty()) {
-      Complain("the kernel refuses direct access to ports " + CardPortsText(probe) + ": " + why +
-               ". Nothing was touched; run without VEXMOR_PORTS to use the emulated card.");
+      Complain("the kernel refuses direct access to ports " + CardPortsText(*loaded) + ": " +
+               why + ". Nothing was touched; run without VEXMOR_PORTS to use the emulated card.");
       return 1;
     }
     ports = &direct;
@@ -80,6 +82,6 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Volsar"));
   vx::QtToolkit toolkit(PanelResources(), QCoreApplication::applicationDirPath());
-  theApp.SetPlatform({ports, &registry});
+  theApp.SetPlatform({ports, &registry, loaded ? &*loaded : nullptr});
   return AfxWinMain(theApp, toolkit);
 }

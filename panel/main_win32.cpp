@@ -1,7 +1,8 @@
 // Volsar.exe on Windows: the recording panel on the Windows API.
 //
-//   VEXMOR_PORTS=emulated|direct   which ports it programs (default: the emulated card; the
-//                                  processor's own port instructions only on the Windows 95 family)
+//   VEXMOR_PORTS=emulated|direct   which ports it programs (default: the processor's own port
+//                                  instructions on the Windows 95 family, the emulated card on the
+//                                  NT family, where those instructions fault)
 //   VEXMOR_CARD_LOG=<file>         append every port access to <file>
 //
 // It takes no arguments. Settings live in HKEY_CURRENT_USER\Software\Vexmor_Rec.
@@ -46,8 +47,10 @@ std::string NamedPorts(vx::Registry& registry) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const bool windows95 = vx::win32::CurrentSystemFamily() == vx::win32::SystemFamily::Windows95;
   const char* choice = std::getenv("VEXMOR_PORTS");
-  const PortBackend backend = ChoosePortBackend(choice);
+  const PortBackend backend = ChoosePortBackend(
+      windows95 ? HostSystem::Windows95Family : HostSystem::WindowsNTFamily, choice);
   if (backend == PortBackend::Unknown) {
     Complain(std::string(kPortChoiceHelp) + ", not \"" + choice + "\"; nothing was touched.");
     return 2;
@@ -58,7 +61,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   vx::win32::DirectPorts direct;
   vx::Ports* ports = &card;
   if (backend == PortBackend::Direct) {
-    if (vx::win32::CurrentSystemFamily() != vx::win32::SystemFamily::Windows95) {
+    if (!windows95) {
       Complain("Windows NT does not let a program use the ports " + NamedPorts(registry) +
                " directly: the processor's port instructions fault there. Only the Windows 95 "
                "family allows them. Nothing was touched; run without VEXMOR_PORTS to use the "

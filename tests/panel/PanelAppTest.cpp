@@ -53,6 +53,19 @@ TEST_F(PanelRun, AStoredPortMovesTheModeWriteAndTheRestKeepDefaults) {
   EXPECT_EQ(registry.SettingsDword("Chan"), 1u);
 }
 
+TEST_F(PanelRun, SettingsTheEntryPointReadAreTakenWithoutASecondRead) {
+  // The registry changed after the entry point read it (and asked for the ports at 0x300).
+  registry.keys[FakeRegistry::Path(vx::kHKeyCurrentUser, "Software\\Vexmor_Rec")].values = {
+      {"Port", Dword(0x220)}};
+  PanelSettings loaded;
+  loaded.Port = 0x300;
+  app.SetPlatform({&ports, &registry, &loaded});
+  toolkit.script = [](CDialog& d, ScriptedWindow&) { Command(d, vx::kIdOk); };
+  Run();
+  EXPECT_EQ(events.at(0), "out 772 22");  // 0x304: nothing was read before the mode byte
+  EXPECT_EQ(registry.SettingsDword("Port"), 0x300u);
+}
+
 TEST_F(PanelRun, TheDialogOpensShowingTheSettingsWithBothRangesAndNoGainWritten) {
   struct {
     std::map<int, std::string> texts;

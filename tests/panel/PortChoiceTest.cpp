@@ -2,14 +2,25 @@
 
 #include <gtest/gtest.h>
 
-TEST(PortChoice, EmulatedUnlessDirectIsAskedForAndAnythingElseIsRefused) {
-  EXPECT_EQ(ChoosePortBackend(nullptr), PortBackend::Emulated);
-  EXPECT_EQ(ChoosePortBackend(""), PortBackend::Emulated);
-  EXPECT_EQ(ChoosePortBackend("emulated"), PortBackend::Emulated);
-  EXPECT_EQ(ChoosePortBackend("direct"), PortBackend::Direct);
-  EXPECT_EQ(ChoosePortBackend("Direct"), PortBackend::Unknown);
-  EXPECT_EQ(ChoosePortBackend("direct "), PortBackend::Unknown);
-  EXPECT_EQ(ChoosePortBackend("ioperm"), PortBackend::Unknown);
+TEST(PortChoice, DirectByDefaultOnlyOnTheWindows95FamilyAndAnythingElseIsRefused) {
+  using enum HostSystem;
+  using enum PortBackend;
+  // For each value: the back end on the Windows 95 family, the NT family and Linux.
+  const struct {
+    const char* value;
+    PortBackend win95, nt, posix;
+  } table[] = {
+      {nullptr, Direct, Emulated, Emulated},    {"", Direct, Emulated, Emulated},
+      {"emulated", Emulated, Emulated, Emulated}, {"direct", Direct, Direct, Direct},
+      {"Direct", Unknown, Unknown, Unknown},    {"direct ", Unknown, Unknown, Unknown},
+      {"ioperm", Unknown, Unknown, Unknown},
+  };
+  for (const auto& row : table) {
+    const std::string value = row.value ? row.value : "(unset)";
+    EXPECT_EQ(ChoosePortBackend(Windows95Family, row.value), row.win95) << value;
+    EXPECT_EQ(ChoosePortBackend(WindowsNTFamily, row.value), row.nt) << value;
+    EXPECT_EQ(ChoosePortBackend(Linux, row.value), row.posix) << value;
+  }
 }
 
 TEST(PortChoice, MessagesNameTheFourPortsAtTheBase) {

@@ -124,7 +124,7 @@ check "  no port was touched" test ! -e "$log"
 check "  the settings were not rewritten" reg_has "$settings" Port REG_DWORD 0x220
 run_panel VEXMOR_PORTS=bogus
 check "an unknown VEXMOR_PORTS names the accepted values" \
-  drive says "$panel" '"emulated" (the default) or "direct"' keys "$panel" return gone "$panel"
+  drive says "$panel" '"emulated" or "direct"' keys "$panel" return gone "$panel"
 panel_exit; status=$?
 check "  exit status 2" test "$status" = 2
 
