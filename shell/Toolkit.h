@@ -1,12 +1,13 @@
 // What the shell asks of a toolkit back end (Qt on Linux, the Windows API natively).
 //
 // A back end realises dialog templates as windows (DialogWindow), loads the program's icon and
-// accelerator tables, and shows the help file. It decides nothing about the programs: every event
+// accelerator tables, and shows the help file in a window of its own. It decides nothing about the programs: every event
 // goes back to the CDialog that owns the window.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/ShellLinks.h"
 #include "shell/WinConstants.h"
@@ -76,8 +77,14 @@ class Toolkit {
   virtual std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) = 0;
   virtual IconRef LoadIcon(int id) = 0;
   virtual AccelRef LoadAccelerators(int id) = 0;
-  // Shows the program's help file; answers false when it cannot be shown.
-  virtual bool ShowHelp() = 0;
+  // The full path of the program's help file, in the folder the program runs from; "" when the
+  // program has none.
+  virtual std::string HelpFilePath() const = 0;
+  // Shows the help file at path in the program's one help window, owned by the dialog owner and
+  // closed with Escape or its close button, after which owner has the focus again. A second call
+  // while it is open brings it forward. A file that cannot be read or is empty is named in a
+  // message box owned by owner instead (HelpText.h).
+  virtual void ShowHelp(DialogWindow& owner, const std::string& path) = 0;
 };
 
 }  // namespace vx

@@ -1,5 +1,7 @@
 #include "shell/WinApp.h"
 
+#include "shell/Dialog.h"
+
 namespace {
 CWinApp* g_app = nullptr;
 }
@@ -25,7 +27,12 @@ bool CWinApp::OnCmdMsg(unsigned command) {
 }
 
 void CWinApp::OnHelp() {
-  if (m_toolkit) m_toolkit->ShowHelp();
+  // The framework's help: the program's help file in a window owned by its dialog. A program
+  // without a help file (the uninstaller) does nothing.
+  vx::DialogWindow* owner = m_pMainWnd ? m_pMainWnd->Window() : nullptr;
+  if (!m_toolkit || !owner) return;
+  const std::string path = m_toolkit->HelpFilePath();
+  if (!path.empty()) m_toolkit->ShowHelp(*owner, path);
 }
 
 vx::IconRef CWinApp::LoadIcon(int id) { return m_toolkit ? m_toolkit->LoadIcon(id) : 0; }

@@ -54,7 +54,8 @@ inline constexpr std::uint8_t kAccelShift = 0x04;
 inline constexpr std::uint8_t kAccelControl = 0x08;
 inline constexpr std::uint8_t kAccelAlt = 0x10;
 
-// Message-box type 0: an OK button and no icon.
+// Message-box type 0: an OK button and no icon; with the information icon.
 inline constexpr unsigned kMbOk = 0;
+inline constexpr unsigned kMbIconInformation = 0x40;
 
 }  // namespace vx

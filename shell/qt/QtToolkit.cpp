@@ -3,12 +3,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
-#include <QMessageBox>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/HelpText.h"
 #include "shell/qt/QtDialogWindow.h"
 
 namespace vx {
@@ -19,6 +19,9 @@ bool Set(const char* name) {
   const char* value = std::getenv(name);
   return value && *value;
 }
+
+// The most of a help file the help window shows.
+constexpr qint64 kHelpTextLimit = 4 * 1024 * 1024;
 
 QString VersionText(const ProgramResources& resources, const char* name) {
   if (resources.version)
@@ -61,45 +64,55 @@ AccelRef QtToolkit::LoadAccelerators(int id) {
   return reinterpret_cast<AccelRef>(m_resources.FindAccelerators(id));
 }
 
-QString QtToolkit::HelpFilePath() const {
+std::string QtToolkit::HelpFilePath() const {
   if (!m_resources.helpFile) return {};
-  return m_programDir + QLatin1Char('/') + QString::fromLatin1(m_resources.helpFile);
+  return (m_programDir + QLatin1Char('/') + QString::fromLatin1(m_resources.helpFile))
+      .toLocal8Bit()
+      .toStdString();
 }
 
-bool QtToolkit::ShowHelp() {
-  const QString path = HelpFilePath();
-  QWidget* owner = QApplication::activeModalWidget();
-  if (!owner) owner = QApplication::activeWindow();
+void QtToolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
+  if (m_helpViewer) {  // the one help window, brought forward
+    m_helpViewer->raise();
+    m_helpViewer->activateWindow();
+    return;
+  }
   const QString product = VersionText(m_resources, "ProductName");
-  QFile file(path);
-  if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-    QMessageBox box(QMessageBox::Information, product,
-                    QStringLiteral("Help is not available: cannot open %1.").arg(path),
-                    QMessageBox::Ok, owner);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-    return false;
+  const QByteArray caption = product.toLocal8Bit();
+  QFile file(QString::fromLocal8Bit(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    owner.MessageBox(HelpMissingMessage(path).c_str(), caption.constData(), kMbIconInformation);
+    return;
   }
-  const QString text = QString::fromUtf8(file.read(256 * 1024));
-  if (!m_helpViewer) {
-    // One viewer beside the dialog, as the help system keeps its own window.
-    auto* viewer = new QDialog(nullptr, Qt::Window);
-    viewer->setAttribute(Qt::WA_DeleteOnClose);
-    viewer->setObjectName(QStringLiteral("HelpViewer"));
-    auto* browser = new QTextBrowser(viewer);
-    browser->setOpenExternalLinks(false);
-    auto* layout = new QVBoxLayout(viewer);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(browser);
-    viewer->resize(460, 380);
-    m_helpViewer = viewer;
+  const qint64 size = file.size();
+  const QByteArray bytes = file.read(kHelpTextLimit);
+  if (bytes.isEmpty()) {
+    owner.MessageBox(HelpEmptyMessage(path).c_str(), caption.constData(), kMbIconInformation);
+    return;
   }
-  auto* browser = m_helpViewer->findChild<QTextBrowser*>();
+  // Bytes that are not UTF-8 show as replacement characters; a file past the limit shows its
+  // beginning and says so.
+  QString text = QString::fromUtf8(bytes);
+  if (size > bytes.size())
+    text += QStringLiteral("\n\n") + QString::fromStdString(HelpCutNote(bytes.size(), size));
+
+  auto* dialog = reinterpret_cast<QWidget*>(owner.Handle());
+  auto* viewer = new QDialog(dialog);
+  viewer->setAttribute(Qt::WA_DeleteOnClose);
+  viewer->setObjectName(QStringLiteral("HelpViewer"));
+  viewer->setWindowTitle(product.isEmpty() ? QStringLiteral("Help") : product + QStringLiteral(" Help"));
+  auto* browser = new QTextBrowser(viewer);
+  browser->setOpenLinks(false);
   browser->setMarkdown(text);
-  m_helpViewer->setWindowTitle(product.isEmpty() ? QStringLiteral("Help") : product + QStringLiteral(" Help"));
-  m_helpViewer->show();
-  m_helpViewer->raise();
-  return true;
+  auto* layout = new QVBoxLayout(viewer);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser);
+  viewer->resize(460, 380);
+  // Closed (Escape, its close button, the window manager): the dialog has the focus again.
+  QObject::connect(viewer, &QDialog::finished, dialog, [dialog] { dialog->activateWindow(); });
+  m_helpViewer = viewer;
+  viewer->show();
+  browser->setFocus();
 }
 
 }  // namespace vx

@@ -1,5 +1,6 @@
 // The Qt Widgets back end of the shell: realises a program's dialog templates, holds its icon and
-// accelerator tables, and shows its help file in a viewer window.
+// accelerator tables, and shows its help file, rendered as Markdown, in a help window owned by the
+// program's dialog (a window of the dialog's own, so the modal dialog does not block it).
 //
 // The program creates the QApplication first (QtToolkit::MissingDisplay tells it beforehand
 // whether Qt will find a display at all).
@@ -30,9 +31,9 @@ class QtToolkit : public Toolkit {
   std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) override;
   IconRef LoadIcon(int id) override;
   AccelRef LoadAccelerators(int id) override;
-  bool ShowHelp() override;
+  std::string HelpFilePath() const override;
+  void ShowHelp(DialogWindow& owner, const std::string& path) override;
 
-  QString HelpFilePath() const;
   QWidget* HelpViewer() const { return m_helpViewer; }
 
  private:

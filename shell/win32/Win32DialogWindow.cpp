@@ -1,6 +1,7 @@
 #include "shell/win32/Win32DialogWindow.h"
 
 #include "shell/Dialog.h"
+#include "shell/win32/Win32HelpWindow.h"
 
 #include <windows.h>
 
@@ -76,6 +77,8 @@ int Win32DialogWindow::RunModal() {
     message.wParam = native.wParam;
     message.lParam = native.lParam;
     message.native = &native;
+    // The help window's messages are its own: the dialog never sees its keys.
+    if (help::TakeMessage(&native)) continue;
     if (m_owner.PreTranslateMessage(&message)) continue;
     ::TranslateMessage(&native);
     ::DispatchMessageA(&native);

@@ -1,23 +1,27 @@
 #include "shell/win32/Win32Toolkit.h"
 
+#include "shell/HelpText.h"
 #include "shell/win32/Win32DialogWindow.h"
+#include "shell/win32/Win32HelpWindow.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <vector>
+#include <string>
 
-// <windows.h> renames these to their ANSI forms; here they are the toolkit's own members.
+// <windows.h> renames these to their ANSI forms; here they are the back end's own members.
 #undef LoadIcon
 #undef LoadAccelerators
+#undef MessageBox
 
 namespace vx::win32 {
 
 namespace {
 
-// The most of a help file that the help window shows.
-constexpr DWORD kHelpTextLimit = 32 * 1024;
+// The most text the help window shows: a multi-line edit control of the Windows 95 family holds
+// at most 64 KB.
+constexpr std::size_t kHelpTextLimit = 60000;
 
 HINSTANCE Native(void* instance) { return static_cast<HINSTANCE>(instance); }
 
@@ -46,7 +50,7 @@ AccelRef Win32Toolkit::LoadAccelerators(int id) {
   return reinterpret_cast<AccelRef>(::LoadAcceleratorsA(Native(m_instance), MAKEINTRESOURCEA(id)));
 }
 
-std::string Win32Toolkit::HelpPath() const {
+std::string Win32Toolkit::HelpFilePath() const {
   if (!m_helpFile) return {};
   char program[MAX_PATH];
   const DWORD length = ::GetModuleFileNameA(Native(m_instance), program, MAX_PATH);
@@ -57,22 +61,38 @@ std::string Win32Toolkit::HelpPath() const {
   return path + m_helpFile;
 }
 
-bool Win32Toolkit::ShowHelp() {
-  const std::string path = HelpPath();
-  if (path.empty()) return false;
+void Win32Toolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
+  if (help::IsOpen()) {
+    help::BringForward();
+    return;
+  }
+  const char* caption = m_helpCaption ? m_helpCaption : "Help";
   const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::vector<char> text(kHelpTextLimit + 1, '\0');
-  DWORD read = 0;
-  const BOOL ok = ::ReadFile(file, text.data(), kHelpTextLimit, &read, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    owner.MessageBox(HelpMissingMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  // The beginning of the file, as much as the window can show, and the size of the whole.
+  std::string head(kHelpTextLimit, '\0');
+  std::size_t kept = 0, size = 0;
+  for (;;) {
+    char rest[4096];
+    char* into = kept < head.size() ? head.data() + kept : rest;
+    const DWORD room = static_cast<DWORD>(kept < head.size() ? head.size() - kept : sizeof rest);
+    DWORD read = 0;
+    if (!::ReadFile(file, into, room, &read, nullptr) || read == 0) break;
+    if (into != rest) kept += read;
+    size += read;
+  }
   ::CloseHandle(file);
-  if (!ok) return false;
-  text[read] = '\0';
-  // Owned by the dialog that is active, so it stays modal to it like any of its message boxes.
-  ::MessageBoxA(::GetActiveWindow(), text.data(), m_helpCaption ? m_helpCaption : "Help",
-                MB_OK | MB_ICONINFORMATION);
-  return true;
+  head.resize(kept);
+  if (size == 0) {
+    owner.MessageBox(HelpEmptyMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const std::string text = EditControlText(head, size, kHelpTextLimit);
+  help::Open(m_instance, owner.Handle(), caption, text.c_str());
 }
 
 }  // namespace vx::win32

@@ -1,6 +1,7 @@
 // The shell's toolkit on the Windows API. Dialogs, the icon and the accelerator table come from the
 // program's own resources (compiled by windres from its res/*.inc files); the help handler shows the
-// program's plain-text help file from the folder the program was started from.
+// program's help file, from the folder the program was started from, as plain text in a help
+// window of ours (Win32HelpWindow.h).
 #pragma once
 
 #include <string>
@@ -19,10 +20,9 @@ class Win32Toolkit : public Toolkit {
   std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) override;
   IconRef LoadIcon(int id) override;
   AccelRef LoadAccelerators(int id) override;
-  bool ShowHelp() override;
-
-  // The full path of the help file: the program's folder and helpFile; empty when it has none.
-  std::string HelpPath() const;
+  // The program's folder and helpFile; empty when it has none.
+  std::string HelpFilePath() const override;
+  void ShowHelp(DialogWindow& owner, const std::string& path) override;
 
  private:
   void* m_instance;

@@ -78,6 +78,7 @@ class FakeToolkit : public vx::Toolkit {
   std::vector<int> createdTemplates;
   ScriptedWindow* lastWindow = nullptr;
   int helpShown = 0;
+  std::string helpPath = "/opt/vexmor/Volsar.hlp";  // "": a program without a help file
   std::function<void()> onCreate;
 
   std::unique_ptr<vx::DialogWindow> CreateDialogWindow(CDialog& owner, int id) override {
@@ -89,8 +90,6 @@ class FakeToolkit : public vx::Toolkit {
   }
   vx::IconRef LoadIcon(int id) override { return id == 128 ? 0x128 : 0; }
   vx::AccelRef LoadAccelerators(int id) override { return id == 129 ? 0x129 : 0; }
-  bool ShowHelp() override {
-    ++helpShown;
-    return true;
-  }
+  std::string HelpFilePath() const override { return helpPath; }
+  void ShowHelp(vx::DialogWindow&, const std::string&) override { ++helpShown; }
 };

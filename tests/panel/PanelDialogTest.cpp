@@ -2,6 +2,7 @@
 // the dialog, and what reached the card is read back from the emulated card's port log.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
@@ -258,32 +259,62 @@ TEST_F(PanelDialog, ASilentCardIsReportedOnceAndTheDialogCarriesOn) {
   EXPECT_EQ(gains.first, 0);
 }
 
-TEST_F(PanelDialog, F1ShowsTheHelpFileAndAMissingOneBreaksNothing) {
+TEST_F(PanelDialog, F1OpensOneHelpWindowThatEscapeClosesAndAMissingOrEmptyFileIsNamed) {
   QFile help(dir.filePath("Volsar.hlp"));
   ASSERT_TRUE(help.open(QIODevice::WriteOnly));
-  help.write("# Vexmor Recording\n\nThe *microphone* slider sets the gain.\n");
+  help.write("# Vexmor Recording\n\nThe *microphone* slider sets the gain.\n\nNot UTF-8: \xff\xfe.\n");
   help.close();
   QString shown;
+  int viewers = 0;
+  bool activeAfterClose = false;
   Run([&](vx::QtDialogWidget& w) {
+    auto viewer = [] {
+      QList<QWidget*> found;
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "HelpViewer" && top->isVisible()) found << top;
+      return found;
+    };
     QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_F1);
-    QTRY_VERIFY(QApplication::topLevelWidgets().size() > 1);
-    for (QWidget* top : QApplication::topLevelWidgets())
-      if (top->objectName() == "HelpViewer" && top->isVisible())
-        shown = top->findChild<QTextBrowser*>()->toPlainText();
-    QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Escape);
-  });
-  EXPECT_TRUE(shown.contains("microphone slider sets the gain")) << shown.toStdString();
-
-  helpDir = dir.filePath("nowhere");
-  Run([&](vx::QtDialogWidget& w) {
-    AnswerNextMessageBox();
+    QTRY_COMPARE(viewer().size(), 1);
+    QWidget* window = viewer()[0];
+    EXPECT_EQ(window->parentWidget(), &w);  // owned by the dialog, so not blocked by it
+    shown = window->findChild<QTextBrowser*>()->toPlainText();
+    // F1 again from the dialog: the same window comes forward.
+    w.activateWindow();
+    QTRY_VERIFY(w.isActiveWindow());
     QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_F1);
+    QTRY_VERIFY(window->isActiveWindow());
+    viewers = viewer().size();
+    QTest::keyClick(window->findChild<QTextBrowser*>(), Qt::Key_Escape);
+    QTRY_VERIFY(viewer().isEmpty());
+    QTRY_VERIFY(w.isActiveWindow());
+    activeAfterClose = w.isActiveWindow();
     QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Right);
     QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Escape);
   });
-  ASSERT_EQ(boxes.size(), 1);
-  EXPECT_TRUE(boxes[0].contains("Help is not available")) << boxes[0].toStdString();
+  EXPECT_TRUE(shown.contains("microphone slider sets the gain")) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QString("Not UTF-8: ") + QChar::ReplacementCharacter));
+  EXPECT_EQ(viewers, 1);
+  EXPECT_TRUE(activeAfterClose);
   EXPECT_EQ(gains.first, 1);
+
+  // A missing file and an empty one: a message naming the full path, and the dialog goes on.
+  for (const QString& folder : {dir.filePath("nowhere"), dir.filePath("empty")}) {
+    helpDir = folder;
+    QDir().mkpath(dir.filePath("empty"));
+    QFile(dir.filePath("empty/Volsar.hlp")).open(QIODevice::WriteOnly);
+    boxes.clear();
+    Run([&](vx::QtDialogWidget& w) {
+      AnswerNextMessageBox();
+      QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_F1);
+      QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Right);
+      QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Escape);
+    });
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].contains("Help is not available: ")) << boxes[0].toStdString();
+    EXPECT_TRUE(boxes[0].contains(folder + "/Volsar.hlp")) << boxes[0].toStdString();
+    EXPECT_EQ(gains.first, 1);
+  }
 }
 
 }  // namespace

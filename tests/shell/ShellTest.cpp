@@ -2,10 +2,13 @@
 // accelerator matching, dialog-unit conversion and the resource tables.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../panel/FakeToolkit.h"
 #include "panel/res/Resources.h"
 #include "shell/Accelerators.h"
 #include "shell/Dialog.h"
+#include "shell/HelpText.h"
 #include "shell/DialogUnits.h"
 #include "shell/WinApp.h"
 
@@ -27,6 +30,56 @@ struct TestApp : CWinApp {
   int helps = 0;
   void OnHelp() override { ++helps; }
 };
+
+TEST(Shell, HelpGoesToTheToolkitOnlyWhenTheProgramHasAHelpFile) {
+  for (const char* path : {"/opt/vexmor/Volsar.hlp", ""}) {
+    CWinApp app;
+    FakeToolkit toolkit;
+    toolkit.helpPath = path;
+    app.SetToolkit(&toolkit);
+    toolkit.script = [&](CDialog& d, ScriptedWindow&) {
+      EXPECT_TRUE(d.OnCommand(vx::kIdHelp, 0));
+      d.EndDialog(vx::kIdOk);
+    };
+    CDialog dialog(102, nullptr);
+    app.m_pMainWnd = &dialog;
+    dialog.DoModal();
+    EXPECT_EQ(toolkit.helpShown, *path ? 1 : 0) << path;
+  }
+}
+
+TEST(HelpText, EditControlTextEndsEveryLineInCrLfAndCutsLongFilesAtALineEndWithANote) {
+  using namespace std::string_literals;
+  auto whole = [](const std::string& file, std::size_t limit) {
+    return vx::EditControlText(file, file.size(), limit);
+  };
+  EXPECT_EQ(whole("a\nb\r\nc\rd\n\n", 100), "a\r\nb\r\nc\r\nd\r\n\r\n");
+  EXPECT_EQ(whole("x\0y\xff"s, 100), "x y\xff");  // other bytes pass as they are
+  EXPECT_EQ(whole("", 100), "");
+
+  std::string file;
+  for (int i = 0; i < 20000; ++i) file += "line " + std::to_string(i) + "\n";
+  const std::string converted = whole(file, file.size() * 2);
+  const struct {
+    std::size_t head, limit;
+  } cases[] = {{file.size(), 60000}, {file.size(), 200}, {file.size(), 120}, {1000, 60000},
+               {3, 60000}, {file.size(), 90}};
+  for (const auto& c : cases) {
+    const std::string cut = vx::EditControlText(std::string_view(file).substr(0, c.head),
+                                                file.size(), c.limit);
+    EXPECT_LE(cut.size(), c.limit);
+    const std::size_t note = cut.rfind("\r\n[The help file is cut short here: ");
+    ASSERT_NE(note, std::string::npos) << c.limit;
+    // What is shown is the converted file's beginning, and the note counts its bytes.
+    const std::string shown = cut.substr(0, note);
+    EXPECT_EQ(converted.compare(0, shown.size(), shown), 0) << shown;
+    const auto lines = std::count(shown.begin(), shown.end(), '\n');
+    EXPECT_NE(cut.find(" " + std::to_string(shown.size() - lines) + " of its " +
+                       std::to_string(file.size()) + " bytes"),
+              std::string::npos)
+        << cut.substr(note);
+  }
+}
 
 TEST(Shell, DialogPaintsTheIconOnlyWhenMinimised) {
   TestApp app;

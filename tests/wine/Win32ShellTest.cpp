@@ -288,10 +288,9 @@ TEST_F(Win32ShellTest, MinimisedWindowPaintsItselfAndOtherwiseDefaultPaintingRun
 TEST_F(Win32ShellTest, MissingTemplateAndHelpFileFailQuietly) {
   CDialog missing(4321, nullptr);
   EXPECT_EQ(missing.DoModal(), -1);
-  EXPECT_FALSE(m_toolkit.ShowHelp());  // this toolkit has no help file
+  EXPECT_EQ(m_toolkit.HelpFilePath(), "");  // this toolkit has no help file
   Win32Toolkit absent(::GetModuleHandleA(nullptr), "NoSuchHelp.hlp", "Help");
-  EXPECT_FALSE(absent.ShowHelp());
-  const std::string path = absent.HelpPath();
+  const std::string path = absent.HelpFilePath();
   ASSERT_GT(path.size(), 14u);
   EXPECT_EQ(path.substr(path.size() - 15), "\\NoSuchHelp.hlp");
   EXPECT_EQ(m_toolkit.LoadIcon(999), 0u);

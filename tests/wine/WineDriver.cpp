@@ -12,7 +12,9 @@
 //                                escape, f1) or letters, with "alt+" before any of them
 //   text CAPTION ID EXPECTED     control ID shows EXPECTED (waits up to 10 s for it)
 //   focus CAPTION ID             control ID has the keyboard focus (waits up to 10 s)
-//   says CAPTION TEXT            the window (a message box) shows a static text holding TEXT
+//   says CAPTION TEXT            the window (a message box, the help window) shows a static text or
+//                                an edit control holding TEXT
+//   active CAPTION               the window is the active one, in front (waits up to 10 s)
 //   close CAPTION                WM_CLOSE to the window
 //   rect CAPTION                 prints the window's rectangle on the screen: x y width height
 //   link LNK TARGET              saves a shell link LNK that points at TARGET
@@ -144,7 +146,12 @@ BOOL CALLBACK FindStatic(HWND child, LPARAM context) {
   auto* search = reinterpret_cast<StaticSearch*>(context);
   char cls[64] = {};
   ::GetClassNameA(child, cls, sizeof cls);
-  if (lstrcmpiA(cls, "Static") == 0 && Text(child).find(search->wanted) != std::string::npos) {
+  if (lstrcmpiA(cls, "Static") != 0 && lstrcmpiA(cls, "Edit") != 0) return TRUE;
+  // WM_GETTEXT itself: GetWindowText does not ask a control of another process for its text.
+  std::string text(64 * 1024, '\0');
+  text.resize(static_cast<std::size_t>(::SendMessageA(child, WM_GETTEXT, text.size(),
+                                                      reinterpret_cast<LPARAM>(text.data()))));
+  if (text.find(search->wanted) != std::string::npos) {
     search->found = true;
     return FALSE;
   }
@@ -273,6 +280,15 @@ bool Step(int argc, char** argv, int& i) {
     ::EnumChildWindows(window, FindStatic, reinterpret_cast<LPARAM>(&search));
     if (!search.found) return Fail(std::string("\"") + caption + "\" does not say " + search.wanted);
     Ok(std::string("\"") + caption + "\" says " + search.wanted);
+    return true;
+  }
+  if (step == "active" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Wait(caption, &window)) return false;
+    if (!Within(kPatience, [&] { return ::GetForegroundWindow() == window; }))
+      return Fail(std::string("\"") + caption + "\" is not the active window");
+    Ok(std::string("\"") + caption + "\" is active");
     return true;
   }
   if (step == "close" && need(1)) {

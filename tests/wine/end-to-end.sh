@@ -82,14 +82,21 @@ check "Alt+A takes the focus to the auxiliary slider; End writes 255 at index 8"
   drive keys "$panel" alt+a focus "$panel" 1010 keys "$panel" end
 check "  index 8 to 0x333, then 0xff to 0x332" \
   eventually log_has 'out 0x0333 0x08\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0xff\n'
+help="Vexmor Recording Help"
+check "F1 opens the help window with the help file's text" \
+  drive keys "$panel" f1 says "$help" "recording section of your sound card"
+check "  F1 again on the panel brings the same window forward" \
+  drive keys "$panel" f1 active "$help"
+check "  Escape closes it; the panel is active again, the focus where it was" \
+  drive keys "$help" escape gone "$help" active "$panel" focus "$panel" 1010
+check "  and its keys work as before: Home writes 0 at index 8" drive keys "$panel" home
+check "  index 8 to 0x333, then 0x00 to 0x332" \
+  eventually log_has 'out 0x0333 0x08\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0x00\n'
 check "a click on Stereo shows Mono" drive click "$panel" 1007 text "$panel" 1007 "Mo&no"
 check "  and rewrites the mode byte: 0x14" test "$(last_access)" = "out 0x0334 0x14"
 check "Alt+N (its mnemonic) switches back to Stereo" \
   drive keys "$panel" alt+n text "$panel" 1007 "&Stereo"
 check "  mode byte 0x16 again" eventually last_access_is "out 0x0334 0x16"
-check "F1 shows the help file" \
-  drive keys "$panel" f1 says "Vexmor Recording Help" "recording section" \
-    keys "Vexmor Recording Help" return gone "Vexmor Recording Help"
 check "Escape closes the panel" drive keys "$panel" escape gone "$panel"
 check "  and it exits with status 0" panel_exit
 for value in "Port 0x330" "Gain 0x0" "Chan 0x1" "Mon 0x0" "Bits 0x1" "Rate 0x2"; do
@@ -158,6 +165,8 @@ install_panel
 check "the install has its shortcuts" test -f "$desktop/Vexmor/Help.lnk" -a -f "$desktop/Volsar.lnk"
 timeout -k 5 60 wine "$install/pelzorn.exe" &
 pid=$!
+check "F1 in the uninstaller opens nothing: no help window, the dialog stays active" \
+  drive wait "$uninstaller" keys "$uninstaller" f1 gone Help active "$uninstaller"
 check "Cancel leaves everything in place" \
   drive wait "$uninstaller" click "$uninstaller" 2 gone "$uninstaller"
 wait $pid
