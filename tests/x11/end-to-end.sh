@@ -1,7 +1,8 @@
 #!/bin/bash
-# Both Linux programs end to end in real X windows (run under xvfb-run), driven from outside with
-# xdotool as a user would, the results read back from the card log, the registry hives, the
-# desktop and WININIT.INI. The same cases the Windows build meets under Wine.
+# Both Linux programs end to end in real X windows (run under xvfb-run) managed by openbox, driven
+# from outside with xdotool and wmctrl as a user would, the results read back from the card log,
+# the registry hives, the desktop and WININIT.INI. The same cases the Windows build meets under
+# Wine.
 #
 #   xvfb-run -a tests/x11/end-to-end.sh BUILD_DIR
 #
@@ -11,9 +12,14 @@ set -u
 build=$(cd "${1:?usage: end-to-end.sh BUILD_DIR}" && pwd)
 bin=$build/bin
 work=$(mktemp -d /tmp/vexmor-x11.XXXXXX)
-trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CONFIG_HOME= XDG_STATE_HOME= XDG_DATA_HOME= QT_QPA_PLATFORM=xcb
 mkdir -p "$HOME"
+# A window manager, as on a desktop: it frames the windows, moves the focus, and passes on the
+# close requests that wmctrl sends.
+openbox >/dev/null 2>&1 &
+wm=$!
+trap 'kill $wm 2>/dev/null; wait $wm 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
 log=$work/card.log
 userreg=$HOME/.config/vexmor/registry/user.reg
 systemreg=$HOME/.config/vexmor/registry/system.reg
@@ -68,6 +74,14 @@ keys Right
 soon "a key on the microphone slider writes gain index 4, waits, writes 1" \
   test "$(grep '^out' "$log" | tail -2 | tr '\n' ' ')" = "out 0x0333 0x04 out 0x0332 0x01 "
 check "  after polling the status word until bit 0x0200 clears" grep -q "^in 0x0338 0x0000" "$log"
+help="Vexmor Recording Help"
+keys F1
+soon "F1 opens the help window" xdotool search --name "^$help\$"
+check "  the window manager's close request reaches it" wmctrl -F -c "$help"
+soon "  and closes it" bash -c "! xdotool search --name '^$help\$'"
+keys Right
+soon "  the panel has the focus again: Right writes gain 2" \
+  test "$(grep '^out' "$log" | tail -2 | tr '\n' ' ')" = "out 0x0333 0x04 out 0x0332 0x02 "
 keys alt+a End
 soon "Alt+A then End writes 255 through index 8" \
   test "$(grep '^out' "$log" | tail -2 | tr '\n' ' ')" = "out 0x0333 0x08 out 0x0332 0xff "
@@ -110,6 +124,10 @@ echo "keep me" >"$HOME/Desktop/Mixed/notes.txt"
 cd "$work"
 start "$folder/pelzorn.exe" "Uninstall Vexmor Recording Panel"
 check "the uninstaller opens its confirmation" test -n "$win"
+keys F1
+sleep 0.5
+check "  F1 opens nothing there (it has no help file)" \
+  test "$(xdotool search --onlyvisible --name . 2>/dev/null | wc -l)" = "$(xdotool search --onlyvisible --name '^Uninstall Vexmor Recording Panel$' | wc -l)"
 keys Escape
 finish
 check "  Escape ends it with status 0" test "$status" = 0
