@@ -20,8 +20,9 @@ bool Set(const char* name) {
   return value && *value;
 }
 
-// The most of a help file the help window shows.
-constexpr qint64 kHelpTextLimit = 4 * 1024 * 1024;
+// The most of a help file the help window shows: laying out Markdown takes a second or two for
+// each megabyte, during which the program does not answer.
+constexpr qint64 kHelpTextLimit = 1024 * 1024;
 
 QString VersionText(const ProgramResources& resources, const char* name) {
   if (resources.version)

@@ -3,7 +3,8 @@
 #
 #   tests/wine/screenshots.sh BIN_DIR OUT_DIR
 #
-# writes OUT_DIR/volsar-wine.png and OUT_DIR/pelzorn-wine.png. Needs xvfb-run, ImageMagick and
+# writes OUT_DIR/volsar-wine.png, OUT_DIR/volsar-help-wine.png (the panel's help window) and
+# OUT_DIR/pelzorn-wine.png. Needs xvfb-run, ImageMagick and
 # fonts-wine. The programs run in a hermetic prefix with the X11 driver on Wine's virtual desktop,
 # which draws the caption bars itself (the X server has no window manager), with Wine's own fonts
 # (MS Sans Serif, Marlett for the caption buttons) in the prefix's Fonts folder; each picture is the
@@ -34,6 +35,9 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE
   timeout -k 5 60 wine "$bin/Volsar.exe" &
   drive wait "Vexmor Recording" keys "Vexmor Recording" pgdn,pgdn,pgdn,right,right,alt+a,pgdn,pgdn,alt+v >/dev/null
   shoot "Vexmor Recording" "$out/volsar-wine.png"
+  drive keys "Vexmor Recording" f1 wait "Vexmor Recording Help" >/dev/null
+  shoot "Vexmor Recording Help" "$out/volsar-help-wine.png"
+  drive keys "Vexmor Recording Help" escape gone "Vexmor Recording Help" >/dev/null
   drive keys "Vexmor Recording" escape gone "Vexmor Recording" >/dev/null
 
   timeout -k 5 60 wine "$bin/pelzorn.exe" &
@@ -53,4 +57,4 @@ out=$(mkdir -p "${2:?}" && cd "$2" && pwd)
 base=$(mktemp -d /tmp/vexmor-shots.XXXXXX)
 trap 'rm -rf "$base"' EXIT
 xvfb-run -a -s "-screen 0 640x480x24" "$0" --inside "$bin" "$out" "$base"
-echo "wrote $out/volsar-wine.png and $out/pelzorn-wine.png"
+echo "wrote $out/volsar-wine.png, $out/volsar-help-wine.png and $out/pelzorn-wine.png"
