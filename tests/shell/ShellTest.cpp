@@ -31,23 +31,6 @@ struct TestApp : CWinApp {
   void OnHelp() override { ++helps; }
 };
 
-TEST(Shell, HelpGoesToTheToolkitOnlyWhenTheProgramHasAHelpFile) {
-  for (const char* path : {"/opt/vexmor/Volsar.hlp", ""}) {
-    CWinApp app;
-    FakeToolkit toolkit;
-    toolkit.helpPath = path;
-    app.SetToolkit(&toolkit);
-    toolkit.script = [&](CDialog& d, ScriptedWindow&) {
-      EXPECT_TRUE(d.OnCommand(vx::kIdHelp, 0));
-      d.EndDialog(vx::kIdOk);
-    };
-    CDialog dialog(102, nullptr);
-    app.m_pMainWnd = &dialog;
-    dialog.DoModal();
-    EXPECT_EQ(toolkit.helpShown, *path ? 1 : 0) << path;
-  }
-}
-
 TEST(HelpText, EditControlTextEndsEveryLineInCrLfAndCutsLongFilesAtALineEndWithANote) {
   using namespace std::string_literals;
   auto whole = [](const std::string& file, std::size_t limit) {
