@@ -177,6 +177,7 @@ TEST(WininitProgram, ListOthersMayWriteIsNotCarriedOut) {
   };
   for (const Case& c : {Case{ini, 0620}, Case{ini, 0602}, Case{ini, -1}, Case{folder, 0770},
                         Case{folder, -1}}) {
+    if (c.change < 0 && ::geteuid() != 0) continue;  // only root gives files away
     struct stat before;
     ASSERT_EQ(::stat(c.path.c_str(), &before), 0);
     ASSERT_EQ(c.change < 0 ? ::chown(c.path.c_str(), ::geteuid() + 1000, -1)
