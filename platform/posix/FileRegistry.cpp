@@ -1,20 +1,20 @@
 #include "platform/posix/FileRegistry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <map>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "platform/posix/Environment.h"
+#include "platform/posix/FileText.h"
 #include "platform/posix/RegText.h"
 
 namespace vx::posix {
@@ -27,9 +27,6 @@ constexpr Status kKeyDeleted = 1018;  // ERROR_KEY_DELETED
 constexpr RegKey kFirstHandle = 0x1000;
 // A hive is a few kilobytes; anything far larger is not one of ours and is left alone.
 constexpr off_t kMaxHiveBytes = 16 * 1024 * 1024;
-// A peer holds the lock for a read and a write of a small file; one that holds it this long is
-// hung, and failing the write beats hanging the program.
-constexpr auto kLockPatience = std::chrono::seconds(10);
 
 Status FromErrno(int error) {
   switch (error) {
@@ -95,7 +92,7 @@ ReadResult ReadWhole(const std::string& path) {
 }
 
 // mkdir -p; answers 0 or an errno.
-int MakeFolders(const std::string& folder) {
+int MakeFolderTree(const std::string& folder) {
   struct stat st {};
   if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
   for (std::size_t slash = 1; slash != std::string::npos;) {
@@ -109,9 +106,30 @@ int MakeFolders(const std::string& folder) {
   return 0;
 }
 
-// Temporary file beside the target, fsync, rename over it. Answers 0 or an errno.
+constexpr std::string_view kTempInfix = ".tmp-";
+constexpr std::size_t kTempSuffixLength = 6;  // mkostemp's XXXXXX
+
+// Removes the temporary files of the hive that a writer killed before its rename left behind.
+// Only under the hive's lock, where no live writer has one.
+void RemoveLeftovers(const std::string& path) {
+  const std::string folder = FolderOfPath(path);
+  const std::string prefix = path.substr(folder.size() + 1) + std::string(kTempInfix);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  bool removed = false;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name.size() == prefix.size() + kTempSuffixLength && name.substr(0, prefix.size()) == prefix)
+      removed |= ::unlinkat(::dirfd(dir), entry->d_name, 0) == 0;
+  }
+  ::closedir(dir);
+  if (removed) SyncFolder(folder);
+}
+
+// Temporary file beside the target, fsync, rename over it, fsync the folder. Answers 0 or an
+// errno.
 int WriteAtomically(const std::string& path, const std::string& text) {
-  std::string temp = path + ".tmp-XXXXXX";
+  std::string temp = path + std::string(kTempInfix) + "XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return errno;
   struct stat st {};
@@ -127,34 +145,14 @@ int WriteAtomically(const std::string& path, const std::string& text) {
   if (!error && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && !error) error = errno;
   if (!error && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
-  if (error) ::unlink(temp.c_str());
-  return error;
+  if (error) {
+    ::unlink(temp.c_str());
+    return error;
+  }
+  return SyncFolder(FolderOfPath(path));
 }
 
-// An exclusive flock on a lock file, held until destruction.
-class HiveLock {
- public:
-  HiveLock() = default;
-  HiveLock(const HiveLock&) = delete;
-  HiveLock& operator=(const HiveLock&) = delete;
-  ~HiveLock() {
-    if (m_fd >= 0) ::close(m_fd);  // closing the only descriptor releases the lock
-  }
-  int Take(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (m_fd < 0) return errno;
-    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-    while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
-      if (errno != EWOULDBLOCK && errno != EINTR) return errno;
-      if (std::chrono::steady_clock::now() > deadline) return ETIMEDOUT;
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return 0;
-  }
-
- private:
-  int m_fd = -1;
-};
+using HiveLock = FileLock;
 
 // One change made through this object, kept until it is written so that it can be applied again
 // to the hive as another program may have left it meanwhile.
@@ -298,7 +296,7 @@ struct FileRegistry::State {
   }
 
   Status EnsureFolder() {
-    const int error = MakeFolders(folder);
+    const int error = MakeFolderTree(folder);
     if (!error) return kOk;
     Tell("folder:" + folder, folder + ": cannot create the registry folder (" + ErrorText(error) +
                                  "); settings are not saved");
@@ -329,6 +327,7 @@ struct FileRegistry::State {
     for (const auto& c : h.pending) found = Apply(next, c);
     if (lastFound) *lastFound = found;
     std::string text = next.Write();
+    RemoveLeftovers(h.file);
     if (text != h.diskText || r.missing) {
       error = WriteAtomically(h.file, text);
       if (error) {
@@ -358,7 +357,9 @@ struct FileRegistry::State {
     std::string_view sub = subKey ? subKey : "";
     if (!sub.empty() && sub.back() == '\\') sub.remove_suffix(1);
     if (sub.empty()) return kOk;
-    if (sub.front() == '\\' || sub.find("\\\\") != std::string_view::npos) return kBadPathname;
+    // An empty part (a doubled, leading or second trailing backslash) names no key.
+    if (sub.front() == '\\' || sub.back() == '\\' || sub.find("\\\\") != std::string_view::npos)
+      return kBadPathname;
     if (!NameFits(subKey)) return kInvalidParameter;
     *path += '\\';
     *path += sub;

@@ -8,9 +8,12 @@
 //
 // Every write takes an exclusive flock on <hive>.lock beside the hive, reads the hive again under
 // it, applies this object's changes to what it found (so two programs at once keep each other's
-// keys), writes a temporary file in the same folder, fsyncs it and renames it over the hive: a
-// crash leaves the old hive or the new one, never a torn one. The folder is created when a key is
-// first created in it.
+// keys), writes a temporary file <hive>.tmp-XXXXXX in the same folder, fsyncs it, renames it over
+// the hive and fsyncs the folder: a crash leaves the old hive or the new one, never a torn one, and
+// a save that succeeded survives a power loss. A writer killed before its rename leaves its
+// temporary file; the next write removes every such file of the hive, under the lock. Key paths
+// with an empty part (a doubled, leading or second trailing backslash) are refused with
+// ERROR_BAD_PATHNAME. The folder is created when a key is first created in it.
 //
 // A hive that is not REGEDIT4 text at all is never overwritten: it is renamed to
 // <hive>.damaged-<date>-<time> and the object goes on with an empty hive. A hive that cannot be read

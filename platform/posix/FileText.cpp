@@ -1,11 +1,13 @@
 #include "platform/posix/FileText.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 namespace vx::posix {
 
@@ -84,7 +86,38 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   if (::close(fd) != 0) ok = false;
   if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) ::unlink(temp.c_str());
-  return ok;
+  // The rename is durable only once the folder is.
+  return ok && SyncFolder(FolderOfPath(path)) == 0;
+}
+
+std::string FolderOfPath(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+int SyncFolder(const std::string& folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int error = ::fsync(fd) == 0 ? 0 : errno;
+  ::close(fd);
+  return error;
+}
+
+FileLock::~FileLock() {
+  if (m_fd >= 0) ::close(m_fd);  // closing the only descriptor releases the lock
+}
+
+int FileLock::Take(const std::string& path, std::chrono::milliseconds patience) {
+  m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (m_fd < 0) return errno;
+  const auto deadline = std::chrono::steady_clock::now() + patience;
+  while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) return errno;
+    if (std::chrono::steady_clock::now() > deadline) return ETIMEDOUT;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return 0;
 }
 
 bool PathExists(const std::string& path) {

@@ -2,6 +2,7 @@
 // (WININIT.INI, user-dirs.dirs, desktop entries).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -21,6 +22,29 @@ bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& 
 // reader sees the old file or the new one, never a part. An existing file keeps its permission
 // bits; a new one gets 0644 less the umask. False when any step fails (the old file then stands).
 bool WriteFileAtomically(const std::string& path, const std::string& text);
+
+// fsync of a folder, so that a rename or unlink in it survives a power loss. 0 or an errno.
+int SyncFolder(const std::string& folder);
+
+// The folder part of a path ("." when it has none).
+std::string FolderOfPath(const std::string& path);
+
+// An exclusive flock on a lock file (created when missing), held until the object ends. Writers of
+// one file take the same lock file, so that each reads and replaces what the other left.
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock();
+  // 0 or an errno; ETIMEDOUT when another holder keeps it longer than `patience` (a peer holds it
+  // for a read and a write of a small file: one that holds it far longer is hung).
+  int Take(const std::string& path,
+           std::chrono::milliseconds patience = std::chrono::milliseconds(10000));
+
+ private:
+  int m_fd = -1;
+};
 
 // Whether anything (a link included) stands at the path.
 bool PathExists(const std::string& path);

@@ -20,6 +20,19 @@ std::string WindowsFolder() {
   return StateHome() + "/vexmor";
 }
 
+namespace {
+
+// The file the profile calls name: a name without a folder is in the Windows folder, as on
+// Windows; "" when that folder cannot be made (nothing is then read or written anywhere else).
+std::string ProfilePath(const char* file) {
+  if (std::strchr(file, '/')) return file;
+  std::string folder = WindowsFolder();
+  if (folder.empty() || !MakeFolders(folder)) return "";
+  return folder + "/" + file;
+}
+
+}  // namespace
+
 char* IniProfile::Commit(std::size_t size) {
   if (failCommit) return nullptr;
   // Committed pages read as zeros.
@@ -49,7 +62,7 @@ std::uint32_t IniProfile::GetPrivateProfileSectionA(const char* section, char* b
   buffer[0] = '\0';
   if (size > 1) buffer[1] = '\0';
   if (!section || !file) return 0;
-  auto text = ReadSmallFile(file, kProfileLimit);
+  auto text = ReadSmallFile(ProfilePath(file), kProfileLimit);
   if (!text) return 0;
   std::string run;
   for (const auto& entry : ReadIniSection(*text, section)) {
@@ -77,10 +90,15 @@ bool IniProfile::WritePrivateProfileSectionA(const char* section, const char* da
     // The profile functions take only key=value strings.
     if (std::strchr(p, '=')) entries.emplace_back(p);
   }
+  const std::string path = ProfilePath(file);
+  if (path.empty()) return false;
+  // vexmor-wininit takes the same lock while it carries out WININIT.INI.
+  FileLock lock;
+  if (lock.Take(path + ".lock") != 0) return false;
   std::string text;
   struct stat st;
-  if (::stat(file, &st) == 0) {
-    auto old = ReadSmallFile(file, kProfileLimit);
+  if (::stat(path.c_str(), &st) == 0) {
+    auto old = ReadSmallFile(path, kProfileLimit);
     if (!old) return false;  // unreadable or too large: never overwrite what could not be read
     text = std::move(*old);
   } else if (errno != ENOENT) {
@@ -88,7 +106,7 @@ bool IniProfile::WritePrivateProfileSectionA(const char* section, const char* da
   }
   auto updated = ReplaceIniSection(text, section, entries);
   if (!updated) return false;
-  return WriteFileAtomically(file, *updated);
+  return WriteFileAtomically(path, *updated);
 }
 
 }  // namespace vx::posix

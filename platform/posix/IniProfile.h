@@ -30,6 +30,9 @@ class IniProfile : public vx::Profile {
   // Creates the folder (and its parents) when missing; 0 when it cannot.
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
 
+  // A file name without a folder names a file in the Windows folder. A write takes the lock
+  // <file>.lock, re-reads the file under it and fails as a whole when an entry would not read back
+  // as given (IniEntryFits) or the file cannot be replaced.
   std::uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, std::uint32_t size,
                                           const char* file) override;
   bool WritePrivateProfileSectionA(const char* section, const char* data,

@@ -85,7 +85,23 @@ std::string EntryText(std::string_view line) {
   return entry;
 }
 
-bool BreaksLines(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool BreaksLines(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+bool BlankAtAnEnd(std::string_view s) { return !s.empty() && (IsBlank(s.front()) || IsBlank(s.back())); }
+
+}  // namespace
+
+bool IniEntryFits(std::string_view entry) {
+  if (entry.empty() || BreaksLines(entry) || entry.front() == ';' || entry.front() == '[')
+    return false;
+  std::size_t eq = entry.find('=');
+  if (eq == std::string_view::npos) return !BlankAtAnEnd(entry);
+  return !BlankAtAnEnd(entry.substr(0, eq)) && !BlankAtAnEnd(entry.substr(eq + 1));
+}
+
+namespace {
 
 }  // namespace
 
@@ -108,7 +124,7 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
   if (BreaksLines(section) || section.find(']') != std::string_view::npos || Trim(section).empty())
     return std::nullopt;
   for (const auto& entry : entries)
-    if (BreaksLines(entry)) return std::nullopt;
+    if (!IniEntryFits(entry)) return std::nullopt;
 
   auto lines = SplitLines(text);
   std::string_view eol = "\n";

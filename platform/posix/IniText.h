@@ -21,12 +21,17 @@ std::vector<std::string> ReadIniSection(std::string_view text, std::string_view 
 // Whether the file has the section at all.
 bool HasIniSection(std::string_view text, std::string_view section);
 
+// Whether an entry reads back from its line exactly as written: not empty, no CR, LF or NUL in
+// it, not starting with ';' (a comment) or '[' (a section header), and no blank or tab at either
+// end of its key or its value (the reader removes those).
+bool IniEntryFits(std::string_view entry);
+
 // The text with the section's entries replaced by `entries`, in their order. Every other line of
 // the file stays as it was, with its line end: other sections, blank lines, and the comment lines
 // of the section itself (those among the old entries are kept just before the new ones). A missing
 // section is appended at the end. New lines take the line end the file already uses (LF for an
-// empty file). No value when a name or entry would break the file's lines (CR or LF in it, a
-// section name with ']').
+// empty file). No value, and so nothing to write, when an entry does not fit (IniEntryFits) or the
+// name would break the file's lines (CR, LF or NUL in it, a ']').
 std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_view section,
                                              const std::vector<std::string>& entries);
 

@@ -92,6 +92,19 @@ bool Quotable(std::string_view s) {
   return s.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
+// ;Class="..." standing alone on a (trimmed) line: the class string of the key above.
+bool ParseClassLine(std::string_view line, std::string* keyClass) {
+  return line.substr(0, kClassPrefix.size()) == kClassPrefix &&
+         ParseQuoted(line.substr(kClassPrefix.size()), keyClass) == line.size() - kClassPrefix.size();
+}
+
+// A comment line, its bytes kept: the reader takes one CR off before a line's LF, so a comment
+// that ends in CR gets one more.
+void WriteComment(std::string& out, const std::string& comment) {
+  out += comment;
+  out += !comment.empty() && comment.back() == '\r' ? "\r\n" : "\n";
+}
+
 // The value part after '=': a string, dword:, hex: or hex(N):, the hex list complete.
 bool ParseData(std::string_view s, Hive::Value* value) {
   s = TrimRight(TrimLeft(s));
@@ -341,9 +354,7 @@ Hive::ParseResult Hive::Parse(std::string_view text) {
     }
     if (line[0] == ';') {
       std::string keyClass;
-      if (state == State::kKeyFirstLine && line.substr(0, kClassPrefix.size()) == kClassPrefix &&
-          ParseQuoted(line.substr(kClassPrefix.size()), &keyClass) ==
-              line.size() - kClassPrefix.size()) {
+      if (state == State::kKeyFirstLine && ParseClassLine(line, &keyClass)) {
         key->keyClass = std::move(keyClass);
       } else if (key) {
         key->lines.push_back({false, {}, std::string(raw)});
@@ -377,27 +388,27 @@ Hive::ParseResult Hive::Parse(std::string_view text) {
 std::string Hive::Write() const {
   std::string out(kHeader);
   out += "\n\n";
-  for (const auto& c : m_preamble) {
-    out += c;
-    out.push_back('\n');
-  }
+  for (const auto& c : m_preamble) WriteComment(out, c);
   if (!m_preamble.empty()) out.push_back('\n');
   for (const auto& k : m_keys) {
     out.push_back('[');
     out += k.path;
     out += "]\n";
+    std::string ignored;
     if (!k.keyClass.empty()) {
       out += kClassPrefix;
       AppendQuoted(out, k.keyClass);
       out.push_back('\n');
+    } else if (!k.lines.empty() && !k.lines.front().isValue &&
+               ParseClassLine(TrimRight(TrimLeft(k.lines.front().comment)), &ignored)) {
+      // A comment that reads like a class line stays a comment: a blank line keeps it apart.
+      out.push_back('\n');
     }
     for (const auto& l : k.lines) {
-      if (l.isValue) {
+      if (l.isValue)
         WriteValue(out, l.value);
-      } else {
-        out += l.comment;
-        out.push_back('\n');
-      }
+      else
+        WriteComment(out, l.comment);
     }
     out.push_back('\n');
   }

@@ -48,6 +48,9 @@ std::optional<Setting> ParseLine(std::string_view line) {
     setting.path += c;
   }
   if (!closed) return std::nullopt;
+  // A NUL or another control character names no folder anyone made on purpose.
+  for (char c : setting.path)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) return std::nullopt;
   return setting;
 }
 

@@ -97,8 +97,8 @@ TEST_F(ProfileFile, WriteReplacesTheWholeSectionAndKeepsTheRest) {
   struct stat st;
   ASSERT_EQ(::stat(file.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  // Nothing but the file is left in the folder (the temporary file was renamed).
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.Root()), {}), 1);
+  // Nothing but the file and its lock is left in the folder (the temporary file was renamed).
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tree.Root()), {}), 2);
 }
 
 TEST_F(ProfileFile, FailedWriteChangesNothing) {
@@ -110,6 +110,18 @@ TEST_F(ProfileFile, FailedWriteChangesNothing) {
   std::string file = tree.Write("w.ini", "[Rename]\nNUL=/keep\n");
   EXPECT_FALSE(profile.WritePrivateProfileSectionA("Rename", "NUL=/a\nNUL=/b\0", file.c_str()));
   EXPECT_EQ(tree.Read("w.ini"), "[Rename]\nNUL=/keep\n");
+}
+
+// A name without a folder is a file in the Windows folder, and only there.
+TEST_F(ProfileFile, BareNameIsInTheWindowsFolder) {
+  tree.UseHome();
+  ASSERT_TRUE(profile.WritePrivateProfileSectionA("Rename", "NUL=/a\0", "WININIT.INI"));
+  EXPECT_EQ(tree.Read("home/.local/state/vexmor/WININIT.INI"), "[Rename]\nNUL=/a\n");
+  EXPECT_EQ(profile.GetPrivateProfileSectionA("Rename", buffer, sizeof buffer, "WININIT.INI"), 7u);
+  tree.SetEnv("XDG_STATE_HOME", tree.Write("state", "a file").c_str());
+  EXPECT_FALSE(profile.WritePrivateProfileSectionA("Rename", "NUL=/a\0", "WININIT.INI"));
+  EXPECT_EQ(profile.GetPrivateProfileSectionA("Rename", buffer, sizeof buffer, "WININIT.INI"), 0u);
+  EXPECT_FALSE(std::filesystem::exists("WININIT.INI"));
 }
 
 TEST(IniProfileCommit, ZeroedBlockOrInjectedFailure) {

@@ -47,9 +47,21 @@ TEST(ReplaceIniSection, MissingSectionOrFileIsAppended) {
             "[Other]\r\nA=1\r\n\r\n[Rename]\r\nNUL=/x\r\n");
 }
 
-TEST(ReplaceIniSection, RefusesWhatWouldBreakTheLines) {
-  EXPECT_EQ(ReplaceIniSection("", "Rename", {"NUL=/a\nNUL=/b"}), std::nullopt);
-  EXPECT_EQ(ReplaceIniSection("", "Rename", {"NUL=/a\r"}), std::nullopt);
+// Whatever the writer accepts reads back byte for byte; what it cannot hold it refuses whole.
+TEST(ReplaceIniSection, WritesOnlyWhatReadsBackExactly) {
+  using namespace std::string_literals;
+  const std::string text = "[Rename]\r\nNUL=/old\r\n[Other]\r\n A = 1 \r\n";
+  for (const std::string& bad :
+       {"NUL=/Apps/Panel "s, "NUL=/x\t"s, "NUL= /x"s, "NUL =/x"s, " NUL=/x"s, "lonely "s, ""s,
+        ";NUL=/x"s, "[Other]"s, "[x"s, "NUL=/a\nNUL=/b"s, "NUL=/a\r"s, "NUL=/a\0/b"s}) {
+    EXPECT_EQ(ReplaceIniSection(text, "Rename", {"NUL=/fine", bad}), std::nullopt) << bad;
+  }
+  const Entries good = {"NUL=/Apps/Panel", "NUL=/a b/c", "=", "lonely", "a=b = c", "NUL=;x",
+                        "NUL=[x]", "k=\v", "NUL=/x\xc3\xa9"};
+  auto written = ReplaceIniSection(text, "Rename", good);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(ReadIniSection(*written, "Rename"), good);
+  EXPECT_EQ(ReadIniSection(*written, "Other"), Entries{"A=1"});
   EXPECT_EQ(ReplaceIniSection("", "Re]name", {}), std::nullopt);
   EXPECT_EQ(ReplaceIniSection("", "Re\nname", {}), std::nullopt);
 }

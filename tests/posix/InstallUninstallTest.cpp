@@ -3,6 +3,9 @@
 // login. Nothing of the panel is left but what the install step keeps on purpose.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -83,7 +86,49 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   auto run = vx::wininit::RunRenameList(tree.Read(ini), files);
   EXPECT_TRUE(run.problems.empty());
   EXPECT_FALSE(tree.Exists("prefix/lib/vexmor"));
-  EXPECT_EQ(run.text, "[Rename]\n");
+}
+
+// What the rename list cannot hold exactly, or where it cannot be kept, is never written: the
+// uninstaller says so with its message, and no WININIT.INI appears anywhere. An install folder
+// whose name ends in a blank beside the user's file of the same name without it: an entry that
+// read back trimmed would delete the user's file at the next login.
+TEST(InstallUninstall, RemovalListThatCannotBeWrittenExactlyIsNotWritten) {
+  const auto start = std::filesystem::current_path();
+  for (auto [installFolder, stateIsAFile] : {std::pair{"Apps/Panel ", false}, {"Apps/Vexmor", true}}) {
+    {
+      vx::test::TempTree tree;
+      tree.UseHome();
+      if (stateIsAFile) tree.SetEnv("XDG_STATE_HOME", tree.Write("state", "a file").c_str());
+      const std::string folder = tree.Folder(installFolder);
+      if (stateIsAFile) {
+        ASSERT_EQ(::chdir(folder.c_str()), 0);  // never the current folder either
+      }
+      tree.Write("Apps/Panel", "the user's file");
+      tree.Write(std::string(installFolder) + "/pelzorn.exe", "x");
+      vx::posix::FileRegistry registry(tree.Path("registry"), nullptr);
+      vx::RegKey key = 0;
+      ASSERT_EQ(registry.CreateKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, "", &key), vx::kOk);
+      std::string value = folder + "/pelzorn.exe";
+      ASSERT_EQ(registry.SetValue(key, kUninstallStringName, vx::kRegSz,
+                                  reinterpret_cast<const std::uint8_t*>(value.c_str()),
+                                  static_cast<std::uint32_t>(value.size() + 1)),
+                vx::kOk);
+      ASSERT_EQ(registry.CloseKey(key), vx::kOk);
+      vx::posix::PosixFiles files;
+      vx::posix::DesktopLinks shell;
+      vx::posix::IniProfile profile;
+      UninstallPlatform platform{&registry, &files, &shell, &profile};
+      RecordingOwner owner;
+      RunUninstall(owner, platform);
+      EXPECT_EQ(owner.boxes, std::vector<std::string>{"Can't delete the directory named " + folder})
+          << installFolder << " " << stateIsAFile;
+      EXPECT_FALSE(tree.Exists("home/.local/state/vexmor/WININIT.INI"));
+      EXPECT_FALSE(std::filesystem::exists(std::string(installFolder) + "/WININIT.INI"));
+      EXPECT_FALSE(std::filesystem::exists("WININIT.INI"));
+      EXPECT_EQ(tree.Read("Apps/Panel"), "the user's file");
+      std::filesystem::current_path(start);
+    }
+  }
 }
 
 }  // namespace

@@ -30,8 +30,15 @@ TEST(DesktopFolder, FallsBackToHomeDesktop) {
            "XDG_DESKTOP_DIR=/unquoted\n",
            "XDG_DESKTOP_DIR=\"/no/closing/quote\n",
            "XDG_DESKTOP_DIRX=\"/other/key\"\n",
+           "XDG_DESKTOP_DIR=\"/a\x01b\"\n",            // a control character
+           "XDG_DESKTOP_DIR=\"$HOME/a\rb\"\n",
+           "XDG_DESKTOP_DIR=\"/a\\\x7f\"\n",
        }) {
     EXPECT_EQ(DesktopFolder(std::string(file), "/home/u"), "/home/u/Desktop") << file;
+  }
+  {
+    using namespace std::string_literals;
+    EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=\"/a\0b\"\n"s, "/home/u"), "/home/u/Desktop");
   }
 }
 

@@ -3,25 +3,33 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "TempTree.h"
+#include "platform/posix/FileText.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
+#include "platform/posix/wininit/RunnerFiles.h"
 
 namespace {
 
 using vx::wininit::RunRenameList;
 
-TEST(RenameList, CarriesOutDeletionsAndKeepsWhatFailed) {
+TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
   vx::test::TempTree tree;
   std::string file = tree.Write("inst/pelzorn.exe", "x");
   std::string empty = tree.Folder("empty");
   std::string full = tree.Folder("full");
   tree.Write("full/other", "x");
-  const std::string before =
-      "; written by hand\r\n[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
+  tree.Write("untouched", "x");
+  tree.Write("inst2/f", "x");
+  const std::string text =
+      "[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
       "[rename]\r\n; scheduled removals\r\n"
       "NUL=" + file + "\r\n"
       "nul=" + tree.Path("inst/gone") + "\r\n"
@@ -30,30 +38,34 @@ TEST(RenameList, CarriesOutDeletionsAndKeepsWhatFailed) {
       "NUL=" + empty + "\r\n"
       "NUL=relative/path\r\n"
       "NUL=\r\n"
+      "NUL=" + tree.Path("untouched") + std::string("\0x", 2) + "\r\n"
+      "NUL=" + tree.Path("inst2") + "/\r\n"
+      "NUL=" + tree.Path("inst2/./f") + "\r\n"
+      "NUL=" + tree.Path("inst/../untouched") + "\r\n"
+      "NUL=" + tree.Path("untouched/f") + "\r\n"
       "new.txt=" + tree.Path("old.txt") + "\r\n"
+      "lonely\r\n"
       "\r\n[After]\r\nB=2\r\n";
-  tree.Write("untouched", "x");
-  vx::posix::PosixFiles files;
-  auto run = RunRenameList(before, files);
-  EXPECT_TRUE(run.changed);
-  EXPECT_EQ(run.text,
-            "; written by hand\r\n[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
-            "[rename]\r\n; scheduled removals\r\n"
-            "NUL=" + full + "\r\n"
-            "NUL=relative/path\r\n"
-            "NUL=\r\n"
-            "new.txt=" + tree.Path("old.txt") + "\r\n"
-            "\r\n[After]\r\nB=2\r\n");
+  vx::wininit::RunnerFiles files;
+  auto run = RunRenameList(text, files);
+  EXPECT_EQ(run.done, 4u);
   EXPECT_FALSE(tree.Exists("inst/pelzorn.exe"));
   EXPECT_FALSE(tree.Exists("empty"));
   EXPECT_TRUE(tree.Exists("full/other"));
   EXPECT_TRUE(tree.Exists("untouched"));
-  ASSERT_EQ(run.problems.size(), 4u);
-  EXPECT_EQ(run.problems[0], "NUL=" + full + ": folder not empty (kept for the next run)");
-  EXPECT_EQ(run.problems[1], "NUL=relative/path: not an absolute path (kept for the next run)");
-  EXPECT_EQ(run.problems[2], "NUL=: no path (kept for the next run)");
-  EXPECT_EQ(run.problems[3],
-            "new.txt=" + tree.Path("old.txt") + ": renaming is not supported (kept for the next run)");
+  EXPECT_TRUE(tree.Exists("inst2/f"));
+  const std::vector<std::string> expected = {
+      "NUL=" + full + ": folder not empty",
+      "NUL=relative/path: not an absolute path",
+      "NUL=: no path",
+      "NUL=" + tree.Path("untouched") + std::string("\0x", 2) + ": the path holds a NUL character",
+      "NUL=" + tree.Path("inst2") + "/: the path ends in a separator",
+      "NUL=" + tree.Path("inst2/./f") + ": the path holds a . or .. part",
+      "NUL=" + tree.Path("inst/../untouched") + ": the path holds a . or .. part",
+      "NUL=" + tree.Path("untouched/f") + ": a file stands where the path needs a folder",
+      "new.txt=" + tree.Path("old.txt") + ": renaming is not supported",
+      "lonely: not an entry"};
+  EXPECT_EQ(run.problems, expected);
 }
 
 TEST(RenameList, FileBeforeItsFolderEmptiesTheInstallFolder) {
@@ -61,27 +73,16 @@ TEST(RenameList, FileBeforeItsFolderEmptiesTheInstallFolder) {
   std::string file = tree.Write("inst/pelzorn.exe", "x");
   tree.Link("inst-link", tree.Path("kept"));
   tree.Folder("kept");
-  vx::posix::PosixFiles files;
+  vx::wininit::RunnerFiles files;
   auto run = RunRenameList("[Rename]\nNUL=" + file + "\nNUL=" + tree.Path("inst") +
                                "\nNUL=" + tree.Path("inst-link") + "\n",
                            files);
   EXPECT_TRUE(run.problems.empty());
-  EXPECT_EQ(run.text, "[Rename]\n");
+  EXPECT_EQ(run.done, 3u);
   EXPECT_FALSE(tree.Exists("inst"));
   // A link to a folder is removed as a link; the folder it names stays.
   EXPECT_FALSE(tree.Exists("inst-link"));
   EXPECT_TRUE(tree.Exists("kept"));
-}
-
-TEST(RenameList, NothingToDoLeavesTheTextAlone) {
-  vx::posix::PosixFiles files;
-  const std::string text = "[Other]\r\nNUL=/x\r\n";
-  auto run = RunRenameList(text, files);
-  EXPECT_FALSE(run.changed);
-  EXPECT_EQ(run.text, text);
-  run = RunRenameList("[Rename]\n; nothing yet\n", files);
-  EXPECT_FALSE(run.changed);
-  EXPECT_TRUE(run.problems.empty());
 }
 
 // Deletion refused the way a permission would refuse it (root cannot be refused on disk).
@@ -104,9 +105,7 @@ class RefusingFiles : public vx::posix::PosixFiles {
 TEST(RenameList, RefusedDeletionStaysWithItsReason) {
   RefusingFiles files;
   auto run = RunRenameList("[Rename]\nNUL=/opt/v/pelzorn.exe\n", files);
-  EXPECT_FALSE(run.changed);
-  ASSERT_EQ(run.problems.size(), 1u);
-  EXPECT_EQ(run.problems[0], "NUL=/opt/v/pelzorn.exe: access denied (kept for the next run)");
+  EXPECT_EQ(run.problems, std::vector<std::string>{"NUL=/opt/v/pelzorn.exe: access denied"});
 }
 
 // The program as the autostart entry runs it: no arguments, the environment pointing at a tree.
@@ -125,20 +124,28 @@ Outcome RunProgram(vx::test::TempTree& tree, const std::string& arguments = "") 
   return outcome;
 }
 
-TEST(WininitProgram, ProcessesTheFileInTheStateFolder) {
+TEST(WininitProgram, CarriesTheListOutOnceAndSetsItAside) {
   vx::test::TempTree tree;
   tree.UseHome();
   std::string file = tree.Write("inst/pelzorn.exe", "x");
   const std::string ini = "home/.local/state/vexmor/WININIT.INI";
-  tree.Write(ini, "[Rename]\r\nNUL=" + file + "\r\nNUL=" + tree.Path("inst") + "\r\n[Keep]\r\nA=1\r\n");
+  const std::string bak = "home/.local/state/vexmor/WININIT.BAK";
+  const std::string list = "[Rename]\r\nNUL=" + file + "\r\nNUL=" + tree.Path("inst") + "\r\n[Keep]\r\nA=1\r\n";
+  tree.Write(ini, list);
+  tree.Write(bak, "an older list");
   Outcome outcome = RunProgram(tree);
   EXPECT_EQ(outcome.status, 0) << outcome.errors;
   EXPECT_EQ(outcome.errors, "");
-  EXPECT_EQ(tree.Read(ini), "[Rename]\r\n[Keep]\r\nA=1\r\n");
+  EXPECT_FALSE(tree.Exists(ini));
+  EXPECT_EQ(tree.Read(bak), list);
   EXPECT_FALSE(tree.Exists("inst"));
+  // A program installed again at the same path is not touched by a later login.
+  tree.Write("inst/pelzorn.exe", "x");
+  EXPECT_EQ(RunProgram(tree).status, 0);
+  EXPECT_TRUE(tree.Exists("inst/pelzorn.exe"));
 }
 
-TEST(WininitProgram, FailedEntryIsReportedAndStays) {
+TEST(WininitProgram, FailedEntryIsReportedAndStaysInTheBackup) {
   vx::test::TempTree tree;
   tree.UseHome();
   tree.SetEnv("XDG_STATE_HOME", tree.Path("state").c_str());
@@ -147,14 +154,64 @@ TEST(WininitProgram, FailedEntryIsReportedAndStays) {
   tree.Write("state/vexmor/WININIT.INI", entries);
   Outcome outcome = RunProgram(tree);
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.errors, "vexmor-wininit: " + tree.Path("state/vexmor/WININIT.INI") +
-                                ": NUL=" + tree.Path("inst") +
-                                ": folder not empty (kept for the next run)\n");
-  EXPECT_EQ(tree.Read("state/vexmor/WININIT.INI"), entries);
-  // Once the folder is empty, the next run removes it.
-  std::remove(tree.Path("inst/other").c_str());
+  const std::string ini = tree.Path("state/vexmor/WININIT.INI");
+  EXPECT_EQ(outcome.errors, "vexmor-wininit: " + ini + ": NUL=" + tree.Path("inst") +
+                                ": folder not empty\n"
+                                "vexmor-wininit: 1 of 1 entries failed; they stay in " +
+                                tree.Path("state/vexmor/WININIT.BAK") + "\n");
+  EXPECT_EQ(tree.Read("state/vexmor/WININIT.BAK"), entries);
+  EXPECT_FALSE(tree.Exists("state/vexmor/WININIT.INI"));
+}
+
+TEST(WininitProgram, ListOthersMayWriteIsNotCarriedOut) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const std::string folder = tree.Folder("home/.local/state/vexmor");
+  const std::string ini = tree.Write("home/.local/state/vexmor/WININIT.INI",
+                                     "[Rename]\nNUL=" + tree.Write("victim", "x") + "\n");
+  ::chmod(folder.c_str(), 0700);
+  ::chmod(ini.c_str(), 0600);
+  struct Case {
+    const std::string& path;
+    int change;  // a mode, or -1: another owner
+  };
+  for (const Case& c : {Case{ini, 0620}, Case{ini, 0602}, Case{ini, -1}, Case{folder, 0770},
+                        Case{folder, -1}}) {
+    if (c.change < 0 && ::geteuid() != 0) continue;  // only root gives files away
+    struct stat before;
+    ASSERT_EQ(::stat(c.path.c_str(), &before), 0);
+    ASSERT_EQ(c.change < 0 ? ::chown(c.path.c_str(), ::geteuid() + 1000, -1)
+                           : ::chmod(c.path.c_str(), c.change),
+              0);
+    Outcome outcome = RunProgram(tree);
+    EXPECT_EQ(outcome.status, 1) << c.path << " " << c.change;
+    EXPECT_NE(outcome.errors.find("nothing is done"), std::string::npos) << outcome.errors;
+    EXPECT_TRUE(tree.Exists("victim"));
+    EXPECT_TRUE(tree.Exists("home/.local/state/vexmor/WININIT.INI"));
+    ASSERT_EQ(::chown(c.path.c_str(), before.st_uid, -1), 0);
+    ASSERT_EQ(::chmod(c.path.c_str(), before.st_mode & 07777), 0);
+  }
   EXPECT_EQ(RunProgram(tree).status, 0);
-  EXPECT_FALSE(tree.Exists("inst"));
+  EXPECT_FALSE(tree.Exists("victim"));
+}
+
+TEST(WininitProgram, WaitsForASectionWriteInProgress) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const std::string ini = "home/.local/state/vexmor/WININIT.INI";
+  tree.Write(ini, "[Rename]\nNUL=" + tree.Write("victim", "x") + "\n");
+  FILE* program;
+  {
+    vx::posix::FileLock lock;
+    ASSERT_EQ(lock.Take(tree.Path(ini) + ".lock"), 0);
+    program = ::popen(VEXMOR_WININIT, "r");
+    ASSERT_NE(program, nullptr);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(tree.Exists(ini));
+    EXPECT_TRUE(tree.Exists("victim"));
+  }
+  EXPECT_EQ(::pclose(program), 0);
+  EXPECT_FALSE(tree.Exists("victim"));
 }
 
 TEST(WininitProgram, NoFileNoWork) {

@@ -206,6 +206,26 @@ TEST(RegText, KeepsUnreadableLinesAsCommentsAndEverythingElse) {
   EXPECT_EQ(again.Write(), text);
 }
 
+// Comment lines keep their bytes, trailing CRs included, and one that reads like a class line
+// stays a comment however often the hive is saved.
+TEST(RegText, CommentsStayCommentsWithTheirBytes) {
+  Hive hive;
+  ASSERT_TRUE(hive.Parse("REGEDIT4\n\n;top\r\r\n[HKEY_CURRENT_USER\\A]\n\n;Class=\"x\"\n; cr\r\r\n"
+                         "[HKEY_CURRENT_USER\\B]\n;Class=\"b\"\n;Class=\"c\"\n").readable);
+  for (int save = 0; save < 3; ++save) {
+    const std::string text = hive.Write();
+    ASSERT_TRUE(hive.Parse(text).problems.empty()) << text;
+  }
+  ASSERT_TRUE(hive.Find("HKEY_CURRENT_USER\\A"));
+  EXPECT_EQ(hive.Find("HKEY_CURRENT_USER\\A")->keyClass, "");
+  ASSERT_EQ(hive.Find("HKEY_CURRENT_USER\\A")->lines.size(), 2u);
+  EXPECT_EQ(hive.Find("HKEY_CURRENT_USER\\A")->lines[0].comment, ";Class=\"x\"");
+  EXPECT_EQ(hive.Find("HKEY_CURRENT_USER\\A")->lines[1].comment, "; cr\r");
+  EXPECT_EQ(hive.Find("HKEY_CURRENT_USER\\B")->keyClass, "b");
+  EXPECT_EQ(hive.Find("HKEY_CURRENT_USER\\B")->lines[0].comment, ";Class=\"c\"");
+  EXPECT_NE(hive.Write().find(";top\r\r\n"), std::string::npos);
+}
+
 TEST(RegText, RefusesTextThatIsNotAHive) {
   Hive hive;
   EXPECT_FALSE(hive.Parse("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\A]\n").readable);

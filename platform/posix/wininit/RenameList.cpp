@@ -18,13 +18,29 @@ bool IsNulKey(std::string_view key) {
 
 bool Gone(std::uint32_t error) { return error == kFileNotFound || error == kPathNotFound; }
 
+// Why the path is not deleted as written, or nothing when it may be.
+std::optional<std::string> PathProblem(std::string_view path, char separator) {
+  if (path.empty()) return "no path";
+  if (path.find('\0') != std::string_view::npos) return "the path holds a NUL character";
+  if (path.front() != separator) return "not an absolute path";
+  if (path.back() == separator) return "the path ends in a separator";
+  for (std::size_t start = 1; start <= path.size();) {
+    std::size_t end = path.find(separator, start);
+    if (end == std::string_view::npos) end = path.size();
+    std::string_view part = path.substr(start, end - start);
+    if (part == "." || part == "..") return "the path holds a . or .. part";
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
 // Deletes the file or empty folder; the reason it could not, or nothing when it is done.
 std::optional<std::string> Delete(const std::string& path, vx::Files& files) {
-  if (path.empty()) return "no path";
-  if (path.front() != files.Separator()) return "not an absolute path";
+  if (auto problem = PathProblem(path, files.Separator())) return problem;
   if (files.DeleteFileA(path.c_str())) return std::nullopt;
   std::uint32_t error = files.GetLastError();
   if (Gone(error)) return std::nullopt;
+  if (error == kNotADirectory) return "a file stands where the path needs a folder";
   if (error != kAccessDenied) return ErrorText(error);
   // Refused: a folder, or a file this user may not delete.
   if (files.RemoveDirectoryA(path.c_str())) return std::nullopt;
@@ -49,35 +65,19 @@ std::string ErrorText(std::uint32_t error) {
 
 RenameRun RunRenameList(std::string_view iniText, vx::Files& files) {
   RenameRun run;
-  run.text = std::string(iniText);
-  if (!vx::posix::HasIniSection(iniText, kRenameSection)) return run;
-
-  std::vector<std::string> kept;
-  bool anyDone = false;
   for (auto& entry : vx::posix::ReadIniSection(iniText, kRenameSection)) {
     std::size_t eq = entry.find('=');
-    if (eq == std::string::npos) {
-      kept.push_back(std::move(entry));  // not an entry: left as it is
-      continue;
-    }
     std::optional<std::string> problem;
-    if (IsNulKey(std::string_view(entry).substr(0, eq))) {
+    if (eq == std::string::npos)
+      problem = "not an entry";
+    else if (IsNulKey(std::string_view(entry).substr(0, eq)))
       problem = Delete(entry.substr(eq + 1), files);
-    } else {
+    else
       problem = "renaming is not supported";
-    }
-    if (problem) {
-      run.problems.push_back(entry + ": " + *problem + " (kept for the next run)");
-      kept.push_back(std::move(entry));
-    } else {
-      anyDone = true;
-    }
-  }
-  if (!anyDone) return run;
-  // The entries cannot hold line breaks (they came from lines), so the replacement succeeds.
-  if (auto text = vx::posix::ReplaceIniSection(iniText, kRenameSection, kept)) {
-    run.text = std::move(*text);
-    run.changed = true;
+    if (problem)
+      run.problems.push_back(entry + ": " + *problem);
+    else
+      ++run.done;
   }
   return run;
 }

@@ -1,6 +1,7 @@
 // What vexmor-wininit does with the [Rename] section of WININIT.INI: carry out each "NUL=path"
-// entry in order (delete the file, or the folder when it is empty) and drop the entries that are
-// done, keeping those that failed for the next run.
+// entry in order (delete the file, or the folder when it is empty), once. What failed is reported;
+// the caller then sets the whole file aside, as the system start-up does, so no entry is ever
+// carried out a second time (a program installed again at the same path is never touched).
 //
 // Logic only: the file system comes in as vx::Files and the file's text as a string, so the
 // decisions are tested on temporary trees and fakes alike.
@@ -17,16 +18,16 @@ namespace vx::wininit {
 inline constexpr std::string_view kRenameSection = "Rename";
 
 struct RenameRun {
-  std::string text;                   // the file's text after the run
-  bool changed = false;               // whether text differs from the input (write it back)
-  std::vector<std::string> problems;  // one line per entry that stays: the entry and the reason
+  std::size_t done = 0;               // entries carried out (or already gone)
+  std::vector<std::string> problems;  // one line per entry that failed: the entry and the reason
 };
 
-// An entry is done when its deletion succeeds or finds nothing to delete (2 or 3). It stays when
-// the deletion fails otherwise (a folder that is not empty, a refused permission), when its path is
-// not absolute (nothing is deleted relative to wherever the program happens to run), or when it is
-// a rename ("new=old") rather than a deletion, which this stand-in does not carry out. Lines of the
-// section that are not entries, and everything outside the section, are kept as they are.
+// An entry is done when its deletion succeeds or finds nothing to delete (2, or 3 for a missing
+// folder on the way). It fails when the deletion fails otherwise (a folder that is not empty, a
+// refused permission, a file where a folder is on the way), when its path is not one this program
+// deletes exactly as written (not absolute, a NUL in it, a final '/', a "." or ".." part), or when
+// it is a rename ("new=old") rather than a deletion, which this stand-in does not carry out.
+// Everything outside the section is ignored.
 RenameRun RunRenameList(std::string_view iniText, vx::Files& files);
 
 // The text for a Windows error number, for the problem lines.

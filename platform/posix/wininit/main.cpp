@@ -2,21 +2,42 @@
 //
 // Typical use: run with no arguments at login (the install step registers an XDG autostart entry).
 // It reads WININIT.INI in ${XDG_STATE_HOME:-$HOME/.local/state}/vexmor, carries out the "NUL=path"
-// entries of its [Rename] section in order, removes those that are done and keeps the others for
-// its next run, each reported as one line on stderr. Exit status 0 when nothing failed, 1 otherwise.
+// entries of its [Rename] section in order, once, and then renames the file to WININIT.BAK beside
+// it (replacing an older one), as the system start-up does: the list is then empty, and what
+// failed is reported on stderr, one line each, and stays readable in WININIT.BAK. It holds the
+// lock the uninstaller's section write takes, so no entry written meanwhile is lost. Like ssh with
+// its key files, it does nothing with a file or folder that another user owns or that group or
+// others may write. Exit status 0 when every entry was carried out, 1 otherwise.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/posix/FileText.h"
 #include "platform/posix/IniProfile.h"
-#include "platform/posix/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
+#include "platform/posix/wininit/RunnerFiles.h"
 
 namespace {
 
 constexpr const char* kProgram = "vexmor-wininit";
 
-void Report(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgram, line.c_str()); }
+// One line on stderr; control characters (a NUL in a crafted entry) are shown as '?'.
+void Report(std::string line) {
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  std::fprintf(stderr, "%s: %s\n", kProgram, line.c_str());
+}
+
+// Why a file or folder of the list cannot be trusted, or "" when it can.
+std::string Untrusted(const struct stat& st) {
+  if (st.st_uid != ::geteuid()) return "it belongs to another user";
+  if (st.st_mode & (S_IWGRP | S_IWOTH)) return "group or others may write it";
+  return "";
+}
 
 }  // namespace
 
@@ -26,26 +47,58 @@ int main(int argc, char** argv) {
     Report("takes no arguments");
     return 2;
   }
-  std::string folder = vx::posix::WindowsFolder();
+  const std::string folder = vx::posix::WindowsFolder();
   if (folder.empty()) {
     Report("cannot find the Windows folder: no home folder and no XDG_STATE_HOME");
     return 1;
   }
-  std::string path = folder + "/WININIT.INI";
-  std::string text;
-  if (!vx::posix::ReadSmallFileInto(path, vx::posix::kProfileLimit, text)) {
-    if (vx::posix::PathExists(path)) {
-      Report(path + ": cannot be read");
-      return 1;
-    }
-    return 0;  // nothing scheduled
-  }
-  vx::posix::PosixFiles files;
-  vx::wininit::RenameRun run = vx::wininit::RunRenameList(text, files);
-  for (const auto& problem : run.problems) Report(path + ": " + problem);
-  if (run.changed && !vx::posix::WriteFileAtomically(path, run.text)) {
-    Report(path + ": cannot be written; its entries stay");
+  const std::string path = folder + "/WININIT.INI";
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0) {
+    if (errno == ENOENT) return 0;  // nothing was ever scheduled
+    Report(folder + ": " + std::strerror(errno));
     return 1;
   }
-  return run.problems.empty() ? 0 : 1;
+  if (std::string why = Untrusted(st); !why.empty()) {
+    Report(folder + ": " + why + "; nothing is done");
+    return 1;
+  }
+  vx::posix::FileLock lock;
+  if (int error = lock.Take(path + ".lock"); error != 0) {
+    Report(path + ".lock: cannot lock the list (" + std::strerror(error) + "); nothing is done");
+    return 1;
+  }
+  if (::lstat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT) return 0;  // nothing scheduled
+    Report(path + ": " + std::strerror(errno));
+    return 1;
+  }
+  if (std::string why = Untrusted(st); S_ISREG(st.st_mode) && !why.empty()) {
+    Report(path + ": " + why + "; nothing is done");
+    return 1;
+  }
+  std::string text;
+  if (!S_ISREG(st.st_mode) ||
+      !vx::posix::ReadSmallFileInto(path, vx::posix::kProfileLimit, text, false)) {
+    Report(path + ": cannot be read; nothing is done");
+    return 1;
+  }
+  vx::wininit::RunnerFiles files;
+  vx::wininit::RenameRun run = vx::wininit::RunRenameList(text, files);
+  for (const auto& problem : run.problems) Report(path + ": " + problem);
+  // Carried out once: the list is set aside whatever the outcome.
+  const std::string backup = folder + "/WININIT.BAK";
+  if (::rename(path.c_str(), backup.c_str()) != 0) {
+    Report(path + ": cannot be renamed to WININIT.BAK (" + std::strerror(errno) +
+           "); its entries would run again at the next login");
+    return 1;
+  }
+  vx::posix::SyncFolder(folder);
+  if (!run.problems.empty()) {
+    Report(std::to_string(run.problems.size()) + " of " +
+           std::to_string(run.problems.size() + run.done) + " entries failed; they stay in " +
+           backup);
+    return 1;
+  }
+  return 0;
 }
