@@ -101,10 +101,6 @@ bool IniEntryFits(std::string_view entry) {
   return !BlankAtAnEnd(entry.substr(0, eq)) && !BlankAtAnEnd(entry.substr(eq + 1));
 }
 
-namespace {
-
-}  // namespace
-
 std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section) {
   std::vector<std::string> entries;
   auto lines = SplitLines(text);
@@ -113,6 +109,16 @@ std::vector<std::string> ReadIniSection(std::string_view text, std::string_view 
   for (std::size_t i = range->first; i < range->last; ++i)
     if (KindOf(lines[i].body) == Kind::kEntry) entries.push_back(EntryText(lines[i].body));
   return entries;
+}
+
+std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section) {
+  std::vector<std::string> bodies;
+  auto lines = SplitLines(text);
+  auto range = FindSection(lines, section);
+  if (!range) return bodies;
+  for (std::size_t i = range->first; i < range->last; ++i)
+    if (KindOf(lines[i].body) == Kind::kEntry) bodies.emplace_back(lines[i].body);
+  return bodies;
 }
 
 bool HasIniSection(std::string_view text, std::string_view section) {

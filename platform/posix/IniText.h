@@ -18,6 +18,10 @@ namespace vx::posix {
 // the section is missing.
 std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section);
 
+// The same entries as their lines stand, without the line end and with nothing removed, for a
+// reader that must tell "NUL=/a " from "NUL=/a".
+std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section);
+
 // Whether the file has the section at all.
 bool HasIniSection(std::string_view text, std::string_view section);
 

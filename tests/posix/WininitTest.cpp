@@ -43,6 +43,8 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
       "NUL=" + tree.Path("inst2/./f") + "\r\n"
       "NUL=" + tree.Path("inst/../untouched") + "\r\n"
       "NUL=" + tree.Path("untouched/f") + "\r\n"
+      "NUL=" + tree.Path("untouched") + " \r\n"
+      "NUL=\t" + tree.Path("untouched") + "\r\n"
       "new.txt=" + tree.Path("old.txt") + "\r\n"
       "lonely\r\n"
       "\r\n[After]\r\nB=2\r\n";
@@ -63,6 +65,8 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
       "NUL=" + tree.Path("inst2/./f") + ": the path holds a . or .. part",
       "NUL=" + tree.Path("inst/../untouched") + ": the path holds a . or .. part",
       "NUL=" + tree.Path("untouched/f") + ": a file stands where the path needs a folder",
+      "NUL=" + tree.Path("untouched") + ": blanks around the path: the path meant cannot be told",
+      "NUL=" + tree.Path("untouched") + ": blanks around the path: the path meant cannot be told",
       "new.txt=" + tree.Path("old.txt") + ": renaming is not supported",
       "lonely: not an entry"};
   EXPECT_EQ(run.problems, expected);

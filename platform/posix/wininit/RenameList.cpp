@@ -34,6 +34,15 @@ std::optional<std::string> PathProblem(std::string_view path, char separator) {
   return std::nullopt;
 }
 
+// Whether the line's value begins or ends with a blank, which the section reader drops: the
+// entry may name "/a/b " or "/a/b", and deleting either could be the wrong one.
+bool BlankAroundValue(std::string_view line) {
+  std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos || eq + 1 == line.size()) return false;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+  return blank(line[eq + 1]) || blank(line.back());
+}
+
 // Deletes the file or empty folder; the reason it could not, or nothing when it is done.
 std::optional<std::string> Delete(const std::string& path, vx::Files& files) {
   if (auto problem = PathProblem(path, files.Separator())) return problem;
@@ -65,11 +74,16 @@ std::string ErrorText(std::uint32_t error) {
 
 RenameRun RunRenameList(std::string_view iniText, vx::Files& files) {
   RenameRun run;
-  for (auto& entry : vx::posix::ReadIniSection(iniText, kRenameSection)) {
+  const auto entries = vx::posix::ReadIniSection(iniText, kRenameSection);
+  const auto lines = vx::posix::ReadIniSectionLines(iniText, kRenameSection);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string& entry = entries[i];
     std::size_t eq = entry.find('=');
     std::optional<std::string> problem;
     if (eq == std::string::npos)
       problem = "not an entry";
+    else if (BlankAroundValue(lines[i]))
+      problem = "blanks around the path: the path meant cannot be told";
     else if (IsNulKey(std::string_view(entry).substr(0, eq)))
       problem = Delete(entry.substr(eq + 1), files);
     else
