@@ -1,6 +1,6 @@
 // INI sections: a section written with entries the writer accepts reads back as exactly those
-// entries, and every byte of the file outside the section stays as it was (a last line without a
-// line end may gain one when something follows it).
+// entries, trimmed or as their lines stand, and every byte of the file outside the section stays
+// as it was (a last line without a line end may gain one when something follows it).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <optional>
@@ -45,10 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (auto& e : entries) e = input.ConsumeRandomLengthString(40);
   const std::string text = input.ConsumeRemainingBytesAsString();
 
-  (void)vx::posix::ReadIniSection(text, section);
+  // The entries and their lines as they stand come in pairs (vexmor-wininit reads both).
+  FUZZ_CHECK(vx::posix::ReadIniSection(text, section).size() ==
+             vx::posix::ReadIniSectionLines(text, section).size());
   const auto written = vx::posix::ReplaceIniSection(text, section, entries);
   if (!written) return 0;
   FUZZ_CHECK(vx::posix::ReadIniSection(*written, section) == entries);
+  FUZZ_CHECK(vx::posix::ReadIniSectionLines(*written, section) == entries);
 
   // [begin, end) of the section's lines in the old text; npos when it has none.
   std::size_t begin = std::string::npos, end = text.size();
