@@ -116,7 +116,7 @@ std::size_t MakeTree(const std::string& root, std::size_t entries, const std::st
 // One sweep over root for target; answers the status bits.
 std::uint8_t Sweep(const std::string& root, const std::string& target) {
   vx::posix::PosixFiles files;
-  vx::posix::DesktopLinks shell;
+  vx::posix::DesktopLinks shell(&files.Folders());
   UninstallPlatform platform;
   platform.files = &files;
   platform.shell = &shell;
