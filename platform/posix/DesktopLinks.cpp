@@ -123,7 +123,10 @@ std::optional<std::string> ExamineShortcut(const char* path, const Place& place,
   }
   if (type != DT_REG || !IsEntryName(path)) return std::nullopt;
   // The sweep examines a file (GetClassFile) and then loads it: the second look reuses the first
-  // when the file is still the same one, unchanged.
+  // when it is for the same entry of the same listing, or when the file is still the same one,
+  // unchanged.
+  if (last && place.listing != 0 && last->listing == place.listing && last->path == path)
+    return last->target;
   if (last && last->path == path) {
     if (looked || ::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
       if (S_ISREG(st.st_mode) && SameFile(*last, st)) return last->target;
@@ -134,6 +137,7 @@ std::optional<std::string> ExamineShortcut(const char* path, const Place& place,
   if (read) target = DesktopEntryTarget(buffer);
   if (last) {
     last->path = path;
+    last->listing = place.listing;
     last->size = -1;  // nothing that was not read is taken for read
     if (read) {
       last->device = st.st_dev;

@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -43,9 +44,10 @@ inline constexpr HResult kEInsufficientBuffer = static_cast<HResult>(0x8007007Au
 std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer);
 
 // The last desktop entry read, with what identifies its contents (a file replaced or rewritten
-// since has another inode, size or time stamp).
+// since has another inode, size or time stamp) or the listing's delivery it was read for.
 struct ExaminedEntry {
   std::string path;
+  std::uint64_t listing = 0;
   unsigned long long device = 0, inode = 0;
   long long size = -1, modified = 0, changed = 0;
   std::optional<std::string> target;
