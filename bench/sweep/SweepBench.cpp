@@ -6,7 +6,7 @@
 //
 // The tree: nested folders (five subfolders a level) holding plain files, desktop entries for other
 // programs and desktop entries for the target; one folder in ten holds only entries for the target,
-// so the sweep removes it. Timings are the best of five runs with a warm cache. The sweep is first
+// so the sweep removes it. Timings are the best of seven runs with a warm cache. The sweep is first
 // timed with a target that nothing points at (so every run walks and examines the same tree), then
 // once for the real target, which deletes; the floor of any sweep over the same tree (see TimeFloor)
 // is timed in the same runs, and the sweep's ratio to it printed. Memory is measured in a child process that runs one
@@ -274,7 +274,7 @@ int main(int argc, char** argv) {
 
   TimeFind(root);  // warm the cache
   double find = 1e9, floor = 1e9, examine = 1e9;
-  for (int run = 0; run < 5; ++run) {
+  for (int run = 0; run < 7; ++run) {
     find = std::min(find, TimeFind(root));
     floor = std::min(floor, TimeFloor(root));
     examine = std::min(examine, TimeSweep(root, nothing));

@@ -73,8 +73,9 @@ class DesktopLink : public vx::ShellLink {
   HResult Load(const char* path) override {
     target_.reset();
     if (!path) return kEPointer;
-    target_ = ExamineShortcut(path, PlaceOf(folders_, path), buffer_, last_);
-    return target_ ? kSOk : kMkECantOpenFile;
+    if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) return kMkECantOpenFile;
+    target_ = last_->target;
+    return kSOk;
   }
 
   HResult GetPath(char* buffer, int size) override {
@@ -97,58 +98,61 @@ class DesktopLink : public vx::ShellLink {
 
 std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer) {
   if (!path) return std::nullopt;
-  return ExamineShortcut(path, PlaceOf(nullptr, path), buffer, nullptr);
+  ExaminedEntry entry;
+  ExamineShortcut(path, PlaceOf(nullptr, path), buffer, entry);
+  return std::move(entry.target);
 }
 
-std::optional<std::string> ExamineShortcut(const char* path, const Place& place,
-                                           std::string& buffer, ExaminedEntry* last) {
-  if (!path || place.error) return std::nullopt;
+bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
+                     ExaminedEntry& last) {
+  // Whatever is answered below is not a reading to reuse, unless stated.
+  auto answer = [&last](std::optional<std::string> target) {
+    last.path.clear();
+    last.listing = 0;
+    last.target = std::move(target);
+    return last.target.has_value();
+  };
+  if (!path || place.error) return answer(std::nullopt);
   // The listing said what the entry is; otherwise it is looked at (never through a link).
   struct stat st;
   bool looked = false;
   unsigned char type = place.type;
   if (type == DT_UNKNOWN) {
-    if (::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    if (::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+      return answer(std::nullopt);
     looked = true;
     type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
   }
   if (type == DT_LNK) {
     struct stat named;
     if (::fstatat(place.folder, place.name, &named, 0) == 0) {
-      if (S_ISDIR(named.st_mode)) return std::nullopt;
+      if (S_ISDIR(named.st_mode)) return answer(std::nullopt);
     } else if (errno != ENOENT && errno != ENOTDIR) {
-      return std::nullopt;  // a loop of links, or a target that cannot be looked at
+      return answer(std::nullopt);  // a loop of links, or a target that cannot be looked at
     }
-    return LinkTarget(path, place);
+    return answer(LinkTarget(path, place));
   }
-  if (type != DT_REG || !IsEntryName(path)) return std::nullopt;
+  if (type != DT_REG || !IsEntryName(path)) return answer(std::nullopt);
   // The sweep examines a file (GetClassFile) and then loads it: the second look reuses the first
   // when it is for the same entry of the same listing, or when the file is still the same one,
   // unchanged.
-  if (last && place.listing != 0 && last->listing == place.listing && last->path == path)
-    return last->target;
-  if (last && last->path == path) {
-    if (looked || ::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      if (S_ISREG(st.st_mode) && SameFile(*last, st)) return last->target;
-    }
+  if (last.path == path) {
+    if (place.listing != 0 && last.listing == place.listing) return last.target.has_value();
+    if ((looked || ::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) == 0) &&
+        S_ISREG(st.st_mode) && SameFile(last, st))
+      return last.target.has_value();
   }
-  std::optional<std::string> target;
-  const bool read = ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st);
-  if (read) target = DesktopEntryTarget(buffer);
-  if (last) {
-    last->path = path;
-    last->listing = place.listing;
-    last->size = -1;  // nothing that was not read is taken for read
-    if (read) {
-      last->device = st.st_dev;
-      last->inode = st.st_ino;
-      last->size = st.st_size;
-      last->modified = Nanoseconds(st.st_mtim);
-      last->changed = Nanoseconds(st.st_ctim);
-    }
-    last->target = target;
-  }
-  return target;
+  if (!ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st))
+    return answer(std::nullopt);
+  last.path = path;
+  last.listing = place.listing;
+  last.device = st.st_dev;
+  last.inode = st.st_ino;
+  last.size = st.st_size;
+  last.modified = Nanoseconds(st.st_mtim);
+  last.changed = Nanoseconds(st.st_ctim);
+  last.target = DesktopEntryTarget(buffer);
+  return last.target.has_value();
 }
 
 std::string ResolveDesktopFolder() {
@@ -203,7 +207,7 @@ bool DesktopLinks::GetPathFromItemList(ItemList list, char* path) {
 HResult DesktopLinks::GetClassFile(const char* path, Guid* clsid) {
   if (!path || !clsid) return kEPointer;
   *clsid = Guid{};
-  if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, last_.get())) return kMkECantOpenFile;
+  if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) return kMkECantOpenFile;
   *clsid = kClsidShellLink;
   return kSOk;
 }

@@ -53,10 +53,10 @@ struct ExaminedEntry {
   std::optional<std::string> target;
 };
 
-// ShortcutTargetOf for the file at `place` (which `path` names), reusing `last` when it describes
-// the same unchanged file, and updating it.
-std::optional<std::string> ExamineShortcut(const char* path, const Place& place,
-                                           std::string& buffer, ExaminedEntry* last);
+// ShortcutTargetOf for the file at `place` (which `path` names), into `last.target`: reuses `last`
+// when it describes the same unchanged file, and updates it. Answers whether there is a target.
+bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
+                     ExaminedEntry& last);
 
 // The desktop folder from the environment (HOME, XDG_CONFIG_HOME and user-dirs.dirs); "" when it
 // cannot be known.
