@@ -10,13 +10,12 @@
 // timed with a target that nothing points at (so every run walks and examines the same tree), then
 // once for the real target, which deletes; the floor of any sweep over the same tree (see TimeFloor)
 // is timed in the same runs, and the sweep's ratio to it printed. Memory is measured in a child process that runs one
-// sweep: its peak resident size against a child that does not sweep, and the peak of the heap
+// sweep: its peak resident size (VmHWM) against a child that does not sweep, and the peak of the heap
 // blocks the sweep holds at once (counted through operator new).
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -200,8 +199,21 @@ double TimeSweep(const std::string& root, const std::string& target) {
   return Seconds(Clock::now() - start);
 }
 
+// The peak resident size of this process image in KiB. (Not getrusage: a child started with
+// posix_spawn shares its parent's memory until exec, and ru_maxrss keeps the parent's peak.)
+long ResidentPeak() {
+  long peak = -1;
+  if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof line, status))
+      if (std::sscanf(line, "VmHWM: %ld kB", &peak) == 1) break;
+    std::fclose(status);
+  }
+  return peak;
+}
+
 // Runs this program again as "--sweep-only root target" or "--idle"; answers the child's peak
-// resident size in KiB and passes back what the child printed (its heap peak).
+// resident size in KiB and passes back its heap peak (both as the child printed them).
 long Child(const std::vector<std::string>& args, long long* heapPeak) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return -1;
@@ -220,10 +232,12 @@ long Child(const std::vector<std::string>& args, long long* heapPeak) {
   ssize_t n = read(pipeFds[0], buffer, sizeof buffer - 1);
   close(pipeFds[0]);
   int status = 0;
-  struct rusage usage {};
-  wait4(pid, &status, 0, &usage);
-  if (heapPeak) *heapPeak = n > 0 ? std::atoll(buffer) : -1;
-  return usage.ru_maxrss;
+  waitpid(pid, &status, 0);
+  long long heap = -1;
+  long resident = -1;
+  if (n <= 0 || std::sscanf(buffer, "%lld %ld", &heap, &resident) != 2) resident = -1;
+  if (heapPeak) *heapPeak = heap;
+  return resident;
 }
 
 struct Memory {
@@ -242,14 +256,14 @@ Memory MeasureMemory(const std::string& root, const std::string& target) {
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--idle") == 0) {
-    std::printf("0\n");
+    std::printf("0 %ld\n", ResidentPeak());
     return 0;
   }
   if (argc == 4 && std::strcmp(argv[1], "--sweep-only") == 0) {
     long long before = g_heldBytes.load();
     g_peakBytes = before;
     Sweep(argv[2], argv[3]);
-    std::printf("%lld\n", g_peakBytes.load() - before);
+    std::printf("%lld %ld\n", g_peakBytes.load() - before, ResidentPeak());
     return 0;
   }
   std::size_t entries = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 100000;
