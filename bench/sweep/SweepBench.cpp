@@ -8,10 +8,10 @@
 // programs and desktop entries for the target; one folder in ten holds only entries for the target,
 // so the sweep removes it. Timings are the best of seven runs with a warm cache. The sweep is first
 // timed with a target that nothing points at (so every run walks and examines the same tree), then
-// once for the real target, which deletes; the floor of any sweep over the same tree (see TimeFloor)
-// is timed in the same runs, and the sweep's ratio to it printed. Memory is measured in a child process that runs one
-// sweep: its peak resident size (VmHWM) against a child that does not sweep, and the peak of the heap
-// blocks the sweep holds at once (counted through operator new).
+// once for the real target, which deletes; the floor of any sweep over the same tree (see
+// TimeFloor) is timed in the same runs, and the sweep's ratio to it printed. Memory is measured in
+// a child process that runs one sweep: its peak resident size (VmHWM) against a child that does not
+// sweep, and the peak of the heap blocks the sweep holds at once (counted through operator new).
 #include <dirent.h>
 #include <fcntl.h>
 #include <malloc.h>

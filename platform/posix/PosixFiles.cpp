@@ -70,7 +70,8 @@ namespace {
 // The error of a call on an entry reached through `place`: a missing entry in a folder that was
 // found is a missing file; a place that could not be reached names its folder's trouble.
 std::uint32_t PlacedError(const Place& place, int error, const char* path) {
-  if (place.error) return error == ENOENT || error == ENOTDIR ? kPathNotFound : WindowsErrorFor(error, path);
+  if (place.error)
+    return error == ENOENT || error == ENOTDIR ? kPathNotFound : WindowsErrorFor(error, path);
   if (place.folder != AT_FDCWD && error == ENOENT) return kFileNotFound;
   return WindowsErrorFor(error, path);
 }

@@ -62,6 +62,6 @@ inline constexpr std::uint32_t kErrorDirNotEmpty = 145;   // ERROR_DIR_NOT_EMPTY
 inline constexpr std::uint32_t kErrorDirectory = 267;     // ERROR_DIRECTORY: not a folder
 inline constexpr std::uint32_t kErrorWriteProtect = 19;   // ERROR_WRITE_PROTECT
 inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
-inline constexpr std::uint32_t kErrorCantResolve = kCantResolveFilename;  // link loop, link in the way
+inline constexpr std::uint32_t kErrorCantResolve = kCantResolveFilename;  // a link in the way
 
 }  // namespace vx::posix

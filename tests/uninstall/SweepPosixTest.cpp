@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -71,12 +72,7 @@ void Generate(std::mt19937& random, Node& folder, int depth, int& serial) {
 void Make(const Node& folder, const std::string& path, const std::string& program,
           const std::string& outside) {
   fs::create_directories(path);
-  auto write = [](const std::string& at, const std::string& text) {
-    std::FILE* file = std::fopen(at.c_str(), "w");
-    ASSERT_NE(file, nullptr) << at;
-    std::fputs(text.c_str(), file);
-    std::fclose(file);
-  };
+  auto write = [](const std::string& at, const std::string& text) { std::ofstream(at) << text; };
   for (const Node& node : folder.children) {
     const std::string at = path + "/" + node.name;
     switch (node.kind) {
