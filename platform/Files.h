@@ -32,6 +32,10 @@ class Files {
   // POSIX file systems. Comparisons of full paths (a shortcut's target) follow it.
   virtual bool CaseSensitiveNames() const { return Separator() == '/'; }
 
+  // Whether a name beginning with '.' marks a hidden entry, one the desktop does not show: yes on
+  // POSIX, not on Windows (where hiding is an attribute).
+  virtual bool DotNamesHidden() const { return Separator() == '/'; }
+
   // FindFirstFileA / FindNextFileA / FindClose. A pattern ends in "*.*", which matches every entry;
   // "." and ".." are delivered like any other entry.
   virtual FindHandle FindFirstFileA(const char* pattern, FindData* data) = 0;

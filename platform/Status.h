@@ -21,6 +21,7 @@ inline constexpr Status kFilenameTooLong = 206;   // ERROR_FILENAME_EXCED_RANGE
 inline constexpr Status kMoreData = 234;          // ERROR_MORE_DATA
 inline constexpr Status kBadDatabase = 1009;      // ERROR_BADDB
 inline constexpr Status kCantWrite = 1013;        // ERROR_CANTWRITE
+inline constexpr Status kCantResolveFilename = 1921;  // ERROR_CANT_RESOLVE_FILENAME: a link
 
 // COM-style results: 0 is S_OK, 1 is S_FALSE ("already initialised"), negative is failure.
 using HResult = std::int32_t;

@@ -40,6 +40,7 @@ std::uint8_t SweepShortcuts(UninstallState& state, const UninstallPlatform& plat
                             unsigned pathLen, std::uint8_t status) {
   vx::Files& files = *platform.files;
   const char separator = files.Separator();
+  const bool dotNamesHidden = files.DotNamesHidden();
 
   // The folder's pattern needs a separator, "*.*" and the terminator: a folder too deep for that
   // cannot be looked into, so it counts as holding something else.
@@ -54,6 +55,11 @@ std::uint8_t SweepShortcuts(UninstallState& state, const UninstallPlatform& plat
       const std::size_t nameLength = PathLength(name);
       const bool directory = (state.Find.attributes & vx::kAttrDirectory) != 0;
       if (directory && IsDotEntry(name)) continue;
+      // A hidden entry is not part of the desktop: never looked into, and it stays.
+      if (dotNamesHidden && name[0] == '.') {
+        status |= SWEEP_KEPT;
+        continue;
+      }
       // An entry whose path would not fit (or that has no name) is never built: it stays.
       if (nameLength == 0 || pathLen + 1 + nameLength + 1 > vx::kMaxPath) {
         status |= SWEEP_KEPT;
@@ -76,6 +82,10 @@ std::uint8_t SweepShortcuts(UninstallState& state, const UninstallPlatform& plat
       }
     } while (files.FindNextFileA(handle, &state.Find));
     files.FindClose(handle);
+  } else if (files.GetLastError() == static_cast<std::uint32_t>(vx::kCantResolveFilename)) {
+    // The folder is a link now (it was replaced since it was listed): it is not entered, and it
+    // stays, like a link listed as one.
+    status |= SWEEP_KEPT;
   }
 
   // A folder that held only shortcuts to the target goes too; a failed removal is not reported.

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
                                      if (told.insert(message).second) Complain(message);
                                    });
   vx::posix::PosixFiles files;
-  vx::posix::DesktopLinks shell;
+  vx::posix::DesktopLinks shell(&files.Folders());
   vx::posix::IniProfile profile;
 
   QApplication application(argc, argv);

@@ -1,5 +1,6 @@
 #include "platform/posix/DesktopLinks.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,10 +23,33 @@ struct DesktopItem {
   std::string path;
 };
 
+// Where a path lies: through the folders being listed when there are any.
+Place PlaceOf(const FolderHandles* folders, const char* path) {
+  if (folders) return folders->Locate(path);
+  Place place;
+  place.name = path;
+  return place;
+}
+
+long long Nanoseconds(const timespec& t) { return t.tv_sec * 1000000000LL + t.tv_nsec; }
+
+bool SameFile(const ExaminedEntry& last, const struct stat& st) {
+  return last.device == st.st_dev && last.inode == st.st_ino && last.size == st.st_size &&
+         last.modified == Nanoseconds(st.st_mtim) && last.changed == Nanoseconds(st.st_ctim);
+}
+
+bool IsEntryName(std::string_view name) {
+  // Desktops take only *.desktop files for launchers, as Windows takes only *.lnk files for
+  // shortcuts; other files are not opened at all.
+  return name.size() >= kEntrySuffix.size() + 1 &&
+         name.substr(name.size() - kEntrySuffix.size()) == kEntrySuffix &&
+         name[name.size() - kEntrySuffix.size() - 1] != '/';
+}
+
 // The link's text, made absolute against the link's folder.
-std::optional<std::string> LinkTarget(const char* path) {
+std::optional<std::string> LinkTarget(const char* path, const Place& place) {
   char text[4096];
-  ssize_t n = ::readlink(path, text, sizeof text);
+  ssize_t n = ::readlinkat(place.folder, place.name, text, sizeof text);
   if (n <= 0 || static_cast<std::size_t>(n) >= sizeof text) return std::nullopt;
   std::string folder(FolderOf(path));
   if (path[0] != '/') {
@@ -38,7 +62,7 @@ std::optional<std::string> LinkTarget(const char* path) {
 
 class DesktopLink : public vx::ShellLink {
  public:
-  explicit DesktopLink(ExaminedEntry* last) : last_(last) {}
+  DesktopLink(const FolderHandles* folders, ExaminedEntry* last) : folders_(folders), last_(last) {}
 
   HResult QueryPersistFile() override {
     ++persistHeld_;
@@ -49,8 +73,9 @@ class DesktopLink : public vx::ShellLink {
   HResult Load(const char* path) override {
     target_.reset();
     if (!path) return kEPointer;
-    target_ = ExamineShortcut(path, buffer_, last_);
-    return target_ ? kSOk : kMkECantOpenFile;
+    if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) return kMkECantOpenFile;
+    target_ = last_->target;
+    return kSOk;
   }
 
   HResult GetPath(char* buffer, int size) override {
@@ -62,6 +87,7 @@ class DesktopLink : public vx::ShellLink {
   }
 
  private:
+  const FolderHandles* folders_;
   ExaminedEntry* last_;
   int persistHeld_ = 0;
   std::optional<std::string> target_;
@@ -71,49 +97,62 @@ class DesktopLink : public vx::ShellLink {
 }  // namespace
 
 std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer) {
-  return ExamineShortcut(path, buffer, nullptr);
+  if (!path) return std::nullopt;
+  ExaminedEntry entry;
+  ExamineShortcut(path, PlaceOf(nullptr, path), buffer, entry);
+  return std::move(entry.target);
 }
 
-std::optional<std::string> ExamineShortcut(const char* path, std::string& buffer,
-                                           ExaminedEntry* last) {
+bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
+                     ExaminedEntry& last) {
+  // Whatever is answered below is not a reading to reuse, unless stated.
+  auto answer = [&last](std::optional<std::string> target) {
+    last.path.clear();
+    last.listing = 0;
+    last.target = std::move(target);
+    return last.target.has_value();
+  };
+  if (!path || place.error) return answer(std::nullopt);
+  // The listing said what the entry is; otherwise it is looked at (never through a link).
   struct stat st;
-  if (!path || ::lstat(path, &st) != 0) return std::nullopt;
-  if (S_ISLNK(st.st_mode)) {
+  bool looked = false;
+  unsigned char type = place.type;
+  if (type == DT_UNKNOWN) {
+    if (::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+      return answer(std::nullopt);
+    looked = true;
+    type = S_ISLNK(st.st_mode) ? DT_LNK : S_ISREG(st.st_mode) ? DT_REG : DT_UNKNOWN;
+  }
+  if (type == DT_LNK) {
     struct stat named;
-    if (::stat(path, &named) == 0) {
-      if (S_ISDIR(named.st_mode)) return std::nullopt;
+    if (::fstatat(place.folder, place.name, &named, 0) == 0) {
+      if (S_ISDIR(named.st_mode)) return answer(std::nullopt);
     } else if (errno != ENOENT && errno != ENOTDIR) {
-      return std::nullopt;  // a loop of links, or a target that cannot be looked at
+      return answer(std::nullopt);  // a loop of links, or a target that cannot be looked at
     }
-    return LinkTarget(path);
+    return answer(LinkTarget(path, place));
   }
-  if (!S_ISREG(st.st_mode) || static_cast<unsigned long long>(st.st_size) > kEntryLimit)
-    return std::nullopt;
-  // Desktops take only *.desktop files for launchers, as Windows takes only *.lnk files for
-  // shortcuts; other files are not opened at all.
-  std::string_view name = path;
-  if (name.size() < kEntrySuffix.size() + 1 ||
-      name.substr(name.size() - kEntrySuffix.size()) != kEntrySuffix ||
-      name[name.size() - kEntrySuffix.size() - 1] == '/')
-    return std::nullopt;
+  if (type != DT_REG || !IsEntryName(path)) return answer(std::nullopt);
   // The sweep examines a file (GetClassFile) and then loads it: the second look reuses the first
-  // when the file is still the same one, unchanged.
-  if (last && last->path == path && last->device == st.st_dev && last->inode == st.st_ino &&
-      last->size == st.st_size && last->modified == st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec &&
-      last->changed == st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec)
-    return last->target;
-  std::optional<std::string> target;
-  if (ReadSmallFileInto(path, kEntryLimit, buffer, false)) target = DesktopEntryTarget(buffer);
-  if (last) {
-    last->path = path;
-    last->device = st.st_dev;
-    last->inode = st.st_ino;
-    last->size = st.st_size;
-    last->modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-    last->changed = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
-    last->target = target;
+  // when it is for the same entry of the same listing, or when the file is still the same one,
+  // unchanged.
+  if (last.path == path) {
+    if (place.listing != 0 && last.listing == place.listing) return last.target.has_value();
+    if ((looked || ::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) == 0) &&
+        S_ISREG(st.st_mode) && SameFile(last, st))
+      return last.target.has_value();
   }
-  return target;
+  if (!ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st))
+    return answer(std::nullopt);
+  last.path = path;
+  last.listing = place.listing;
+  last.device = st.st_dev;
+  last.inode = st.st_ino;
+  last.size = st.st_size;
+  last.modified = Nanoseconds(st.st_mtim);
+  last.changed = Nanoseconds(st.st_ctim);
+  last.target = DesktopEntryTarget(buffer);
+  return last.target.has_value();
 }
 
 std::string ResolveDesktopFolder() {
@@ -168,7 +207,7 @@ bool DesktopLinks::GetPathFromItemList(ItemList list, char* path) {
 HResult DesktopLinks::GetClassFile(const char* path, Guid* clsid) {
   if (!path || !clsid) return kEPointer;
   *clsid = Guid{};
-  if (!ExamineShortcut(path, buffer_, last_.get())) return kMkECantOpenFile;
+  if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) return kMkECantOpenFile;
   *clsid = kClsidShellLink;
   return kSOk;
 }
@@ -177,7 +216,7 @@ HResult DesktopLinks::CreateShellLink(ShellLink** link) {
   if (!link) return kEPointer;
   *link = nullptr;
   if (knobs.createShellLink != kSOk) return knobs.createShellLink;
-  *link = new DesktopLink(last_.get());
+  *link = new DesktopLink(folders_, last_.get());
   ++linksHeld;
   return kSOk;
 }

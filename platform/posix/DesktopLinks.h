@@ -9,7 +9,9 @@
 //     deleted before the sweep; a loop of links excluded): its target is the path it names, made
 //     absolute against its folder.
 // Anything else fails examination. Desktop entries are read up to kEntryLimit bytes; a larger file
-// is no shortcut.
+// is no shortcut. Given the FolderHandles of the PosixFiles that lists the folders, a file in a
+// folder being listed is examined through that folder's handle, without following a link on the
+// way, and by the type the listing gave (a file whose name is no desktop entry is not touched).
 //
 // COM initialisation and the shell allocator have nothing behind them: they succeed, unless a test
 // sets one of the public knobs to the result it wants. The counters let tests check that every
@@ -17,12 +19,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/ShellLinks.h"
+#include "platform/posix/FolderHandles.h"
 
 namespace vx::posix {
 
@@ -40,17 +44,19 @@ inline constexpr HResult kEInsufficientBuffer = static_cast<HResult>(0x8007007Au
 std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffer);
 
 // The last desktop entry read, with what identifies its contents (a file replaced or rewritten
-// since has another inode, size or time stamp).
+// since has another inode, size or time stamp) or the listing's delivery it was read for.
 struct ExaminedEntry {
   std::string path;
+  std::uint64_t listing = 0;
   unsigned long long device = 0, inode = 0;
   long long size = -1, modified = 0, changed = 0;
   std::optional<std::string> target;
 };
 
-// ShortcutTargetOf, reusing `last` when it describes the same unchanged file, and updating it.
-std::optional<std::string> ExamineShortcut(const char* path, std::string& buffer,
-                                           ExaminedEntry* last);
+// ShortcutTargetOf for the file at `place` (which `path` names), into `last.target`: reuses `last`
+// when it describes the same unchanged file, and updates it. Answers whether there is a target.
+bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
+                     ExaminedEntry& last);
 
 // The desktop folder from the environment (HOME, XDG_CONFIG_HOME and user-dirs.dirs); "" when it
 // cannot be known.
@@ -58,6 +64,8 @@ std::string ResolveDesktopFolder();
 
 class DesktopLinks : public vx::ShellLinks {
  public:
+  explicit DesktopLinks(const FolderHandles* folders = nullptr) : folders_(folders) {}
+
   // Results the stand-ins answer; a test sets one to a failure (or CoInitialize to kSFalse).
   struct Knobs {
     HResult coInitialize = kSOk;
@@ -90,6 +98,7 @@ class DesktopLinks : public vx::ShellLinks {
   void ReleaseShellLink(ShellLink* link) override;
 
  private:
+  const FolderHandles* folders_;
   std::string buffer_;
   // Shared with the shell-link objects, which are released before this object ends.
   std::unique_ptr<ExaminedEntry> last_ = std::make_unique<ExaminedEntry>();

@@ -26,16 +26,9 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-}  // namespace
-
-bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out,
-                       bool followLinks) {
-  out.clear();
-  // O_NONBLOCK: opening a FIFO for reading must not wait for a writer; it is refused below.
-  int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
-  int fd = ::open(path.c_str(), flags);
-  if (fd < 0) return false;
-  struct stat st;
+// Reads the regular file open on fd (and closes it).
+bool ReadOpenFile(int fd, std::size_t limit, std::string& out, struct stat* stOut) {
+  struct stat& st = *stOut;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
       static_cast<unsigned long long>(st.st_size) > limit) {
     ::close(fd);
@@ -61,6 +54,27 @@ bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& 
   if (have > limit) return false;
   out.resize(have);
   return true;
+}
+
+}  // namespace
+
+bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out,
+                       bool followLinks) {
+  out.clear();
+  // O_NONBLOCK: opening a FIFO for reading must not wait for a writer; it is refused below.
+  int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW);
+  int fd = ::open(path.c_str(), flags);
+  if (fd < 0) return false;
+  struct stat st;
+  return ReadOpenFile(fd, limit, out, &st);
+}
+
+bool ReadSmallFileAt(int folder, const char* name, std::size_t limit, std::string& out,
+                     struct stat* st) {
+  out.clear();
+  int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+  if (fd < 0) return false;
+  return ReadOpenFile(fd, limit, out, st);
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {

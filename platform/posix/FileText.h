@@ -2,6 +2,8 @@
 // (WININIT.INI, user-dirs.dirs, desktop entries).
 #pragma once
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -17,6 +19,11 @@ std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t li
 // names a link while followLinks is false.
 bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& out,
                        bool followLinks = true);
+
+// Same for the entry `name` of the folder handle `folder` (or AT_FDCWD), never through a link in
+// its last component; `st` receives what the opened file is (identity, size and times).
+bool ReadSmallFileAt(int folder, const char* name, std::size_t limit, std::string& out,
+                     struct stat* st);
 
 // Replaces the file with `text` through a temporary file in the same folder and a rename, so a
 // reader sees the old file or the new one, never a part. An existing file keeps its permission

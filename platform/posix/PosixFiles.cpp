@@ -54,6 +54,7 @@ std::uint32_t WindowsErrorFor(int error, const char* path) {
     case EBUSY:
       return kErrorSharingViolation;
     case ELOOP:
+    case EXDEV:  // leads out of the folder it was to stay below
       return kErrorCantResolve;
     case EINVAL:
       return kInvalidParameter;
@@ -62,9 +63,20 @@ std::uint32_t WindowsErrorFor(int error, const char* path) {
   }
 }
 
-PosixFiles::~PosixFiles() {
-  for (FindHandle handle : open_) ::closedir(AsDir(handle));
+PosixFiles::~PosixFiles() = default;
+
+namespace {
+
+// The error of a call on an entry reached through `place`: a missing entry in a folder that was
+// found is a missing file; a place that could not be reached names its folder's trouble.
+std::uint32_t PlacedError(const Place& place, int error, const char* path) {
+  if (place.error)
+    return error == ENOENT || error == ENOTDIR ? kPathNotFound : WindowsErrorFor(error, path);
+  if (place.folder != AT_FDCWD && error == ENOENT) return kFileNotFound;
+  return WindowsErrorFor(error, path);
 }
+
+}  // namespace
 
 FindHandle PosixFiles::FindFirstFileA(const char* pattern, FindData* data) {
   if (TooLong(pattern)) {
@@ -76,16 +88,14 @@ FindHandle PosixFiles::FindFirstFileA(const char* pattern, FindData* data) {
     lastError_ = kInvalidParameter;
     return kInvalidFind;
   }
-  // Keep the '/' so that "/*.*" lists the root folder.
-  std::string folder(p.substr(0, p.size() - kAllEntries.size() + 1));
-  DIR* dir = ::opendir(folder.c_str());
+  std::string folder(p.substr(0, p.size() - kAllEntries.size()));
+  DIR* dir = folders_.Open(folder);
   if (!dir) {
     // The folder itself missing is a missing folder on the path.
     lastError_ = errno == ENOENT ? kPathNotFound : WindowsErrorFor(errno, pattern);
     return kInvalidFind;
   }
   auto handle = reinterpret_cast<FindHandle>(dir);
-  open_.insert(handle);
   if (!Fill(handle, data)) {
     // No entry at all (not even "."): the folder went away while it was open.
     std::uint32_t error = lastError_;
@@ -97,7 +107,7 @@ FindHandle PosixFiles::FindFirstFileA(const char* pattern, FindData* data) {
 }
 
 bool PosixFiles::FindNextFileA(FindHandle handle, FindData* data) {
-  if (!open_.count(handle)) {
+  if (!folders_.IsOpen(AsDir(handle))) {
     lastError_ = kInvalidHandle;
     return false;
   }
@@ -106,24 +116,13 @@ bool PosixFiles::FindNextFileA(FindHandle handle, FindData* data) {
 
 bool PosixFiles::Fill(FindHandle handle, FindData* data) {
   DIR* dir = AsDir(handle);
-  errno = 0;
-  const dirent* entry = ::readdir(dir);
+  unsigned char type = DT_UNKNOWN;
+  const dirent* entry = folders_.Next(dir, &type);
   if (!entry) {
     lastError_ = errno == 0 ? kNoMoreFiles : WindowsErrorFor(errno, ".");
     return false;
   }
   std::uint32_t attributes = 0;
-  unsigned char type = entry->d_type;
-  if (type == DT_UNKNOWN || type == DT_LNK) {
-    struct stat st;
-    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      if (S_ISLNK(st.st_mode)) {
-        type = DT_LNK;
-      } else if (S_ISDIR(st.st_mode)) {
-        type = DT_DIR;
-      }
-    }
-  }
   if (type == DT_DIR) {
     attributes = kAttrDirectory;
   } else if (type == DT_LNK) {
@@ -142,17 +141,16 @@ bool PosixFiles::Fill(FindHandle handle, FindData* data) {
   return true;
 }
 
-void PosixFiles::FindClose(FindHandle handle) {
-  if (open_.erase(handle)) ::closedir(AsDir(handle));
-}
+void PosixFiles::FindClose(FindHandle handle) { folders_.Close(AsDir(handle)); }
 
 bool PosixFiles::DeleteFileA(const char* path) {
   if (TooLong(path)) {
     lastError_ = kFilenameTooLong;
     return false;
   }
-  if (::unlink(path) == 0) return true;
-  lastError_ = WindowsErrorFor(errno, path);
+  Place place = folders_.Locate(path);
+  if (!place.error && ::unlinkat(place.folder, place.name, 0) == 0) return true;
+  lastError_ = PlacedError(place, place.error ? place.error : errno, path);
   return false;
 }
 
@@ -161,13 +159,15 @@ bool PosixFiles::RemoveDirectoryA(const char* path) {
     lastError_ = kFilenameTooLong;
     return false;
   }
-  if (::rmdir(path) == 0) return true;
-  int error = errno;
-  // ENOTDIR names both a file where the folder is asked for and a file on the way to it.
-  if (error == ENOTDIR && FolderExists(ParentOf(path))) {
+  Place place = folders_.Locate(path);
+  if (!place.error && ::unlinkat(place.folder, place.name, AT_REMOVEDIR) == 0) return true;
+  int error = place.error ? place.error : errno;
+  // ENOTDIR names both a file (or link) where the folder is asked for and a file on the way to it.
+  if (!place.error && error == ENOTDIR &&
+      (place.folder != AT_FDCWD || FolderExists(ParentOf(path)))) {
     lastError_ = kErrorDirectory;
   } else {
-    lastError_ = WindowsErrorFor(error, path);
+    lastError_ = PlacedError(place, error, path);
   }
   return false;
 }

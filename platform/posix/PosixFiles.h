@@ -1,15 +1,17 @@
-// The file-system calls of vx::Files on POSIX: directory enumeration through opendir/readdir,
-// unlink, rmdir and getcwd, with errno translated to the Windows error numbers the logic expects.
+// The file-system calls of vx::Files on POSIX: directory enumeration through folder handles and
+// readdir, unlinkat and getcwd, with errno translated to the Windows error numbers the logic expects.
 //
 // Thin: every call does what the Windows call does and reports what the system answered. Links are
 // reported as reparse points: a link to a folder carries kAttrDirectory | kAttrReparsePoint, any
-// other link kAttrReparsePoint alone (it may be a shortcut).
+// other link kAttrReparsePoint alone (it may be a shortcut). A path below a folder being enumerated
+// is reached from that folder's handle without following any link (FolderHandles); a folder that
+// became a link since it was listed cannot be enumerated (kCantResolveFilename), deleted or removed.
 #pragma once
 
 #include <cstdint>
-#include <unordered_set>
 
 #include "platform/Files.h"
+#include "platform/posix/FolderHandles.h"
 
 namespace vx::posix {
 
@@ -39,13 +41,16 @@ class PosixFiles : public vx::Files {
   std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) override;
 
   // Find handles not yet closed (for tests that check every handle is released).
-  std::size_t OpenFinds() const { return open_.size(); }
+  std::size_t OpenFinds() const { return folders_.Count(); }
+
+  // The folders being enumerated; DesktopLinks examines entries through them too.
+  FolderHandles& Folders() { return folders_; }
 
  private:
   bool Fill(FindHandle handle, FindData* data);
 
   std::uint32_t lastError_ = 0;
-  std::unordered_set<FindHandle> open_;
+  FolderHandles folders_;
 };
 
 // The Windows error number for an errno value of a call on `path` (a missing entry is 2 when its
@@ -57,6 +62,6 @@ inline constexpr std::uint32_t kErrorDirNotEmpty = 145;   // ERROR_DIR_NOT_EMPTY
 inline constexpr std::uint32_t kErrorDirectory = 267;     // ERROR_DIRECTORY: not a folder
 inline constexpr std::uint32_t kErrorWriteProtect = 19;   // ERROR_WRITE_PROTECT
 inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
-inline constexpr std::uint32_t kErrorCantResolve = 1921;  // ERROR_CANT_RESOLVE_FILENAME: link loop
+inline constexpr std::uint32_t kErrorCantResolve = kCantResolveFilename;  // a link in the way
 
 }  // namespace vx::posix

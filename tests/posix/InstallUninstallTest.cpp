@@ -60,7 +60,7 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
 
   vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), [](const std::string& line) { ADD_FAILURE() << line; });
   vx::posix::PosixFiles files;
-  vx::posix::DesktopLinks shell;
+  vx::posix::DesktopLinks shell(&files.Folders());
   vx::posix::IniProfile profile;
   UninstallPlatform platform{&registry, &files, &shell, &profile};
   RecordingOwner owner;

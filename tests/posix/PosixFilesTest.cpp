@@ -79,6 +79,38 @@ TEST(PosixFilesFind, FailuresAnswerWindowsNumbers) {
   EXPECT_EQ(files.OpenFinds(), 0u);
 }
 
+// While a folder is being listed, paths below it are reached from its handle and never through a
+// link; outside a listing a path is used as it is.
+TEST(PosixFilesFind, PathsBelowAListedFolderNeverGoThroughLinks) {
+  vx::test::TempTree tree;
+  tree.Write("d/real/deeper/file", "x");
+  tree.Write("outside/file", "x");
+  tree.Link("d/link", "real");
+  tree.Link("d/away", "../outside");
+  PosixFiles files;
+  vx::FindData data;
+  const vx::FindHandle handle = files.FindFirstFileA(tree.Path("d/*.*").c_str(), &data);
+  ASSERT_NE(handle, vx::kInvalidFind);
+  for (const char* through : {"d/link/deeper/file", "d/away/file"}) {
+    EXPECT_FALSE(files.DeleteFileA(tree.Path(through).c_str())) << through;
+    EXPECT_EQ(files.GetLastError(), vx::posix::kErrorCantResolve) << through;
+  }
+  EXPECT_EQ(files.FindFirstFileA(tree.Path("d/away/*.*").c_str(), &data), vx::kInvalidFind);
+  EXPECT_EQ(files.GetLastError(), vx::posix::kErrorCantResolve);
+  EXPECT_FALSE(files.RemoveDirectoryA(tree.Path("d/away").c_str()));
+  EXPECT_EQ(files.GetLastError(), vx::posix::kErrorDirectory);
+  EXPECT_FALSE(files.DeleteFileA(tree.Path("d/real/..").c_str()));
+  EXPECT_EQ(files.GetLastError(), vx::kInvalidParameter);
+  EXPECT_TRUE(tree.Exists("d/real/deeper/file"));
+  EXPECT_TRUE(tree.Exists("outside/file"));
+  EXPECT_TRUE(tree.Exists("d/away"));
+  EXPECT_TRUE(files.DeleteFileA(tree.Path("d/real/deeper/file").c_str()));
+  EXPECT_TRUE(files.RemoveDirectoryA(tree.Path("d/real/deeper").c_str()));
+  files.FindClose(handle);
+  EXPECT_TRUE(files.DeleteFileA(tree.Path("d/away/file").c_str()));
+  EXPECT_FALSE(tree.Exists("outside/file"));
+}
+
 TEST(PosixFilesDelete, ErrorNumbers) {
   vx::test::TempTree tree;
   tree.Write("dir/file", "x");

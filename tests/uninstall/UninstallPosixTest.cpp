@@ -46,7 +46,7 @@ class PosixUninstall : public ::testing::Test {
   void Run() {
     vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), Warn());
     vx::posix::PosixFiles files;
-    vx::posix::DesktopLinks shell;
+    vx::posix::DesktopLinks shell(&files.Folders());
     vx::posix::IniProfile profile;
     RunUninstall(owner, {&registry, &files, &shell, &profile}, state);
     EXPECT_EQ(files.OpenFinds(), 0u);
