@@ -30,6 +30,17 @@ class RecordingOwner : public vx::MessageOwner {
   std::vector<std::string> boxes;
 };
 
+// The install step's registration: the uninstaller's full path under the uninstall key.
+void Register(vx::posix::FileRegistry& registry, const std::string& uninstaller) {
+  vx::RegKey key = 0;
+  ASSERT_EQ(registry.CreateKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, "", &key), vx::kOk);
+  ASSERT_EQ(registry.SetValue(key, kUninstallStringName, vx::kRegSz,
+                              reinterpret_cast<const std::uint8_t*>(uninstaller.c_str()),
+                              static_cast<std::uint32_t>(uninstaller.size() + 1)),
+            vx::kOk);
+  ASSERT_EQ(registry.CloseKey(key), vx::kOk);
+}
+
 TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   vx::test::TempTree tree;
   tree.UseHome();
@@ -38,14 +49,8 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   const std::string program = folder + "/Volsar.exe";
   {
     vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), [](const std::string& line) { ADD_FAILURE() << line; });
+    Register(registry, folder + "/pelzorn.exe");
     vx::RegKey key = 0;
-    ASSERT_EQ(registry.CreateKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, "", &key), vx::kOk);
-    std::string value = folder + "/pelzorn.exe";
-    ASSERT_EQ(registry.SetValue(key, kUninstallStringName, vx::kRegSz,
-                                reinterpret_cast<const std::uint8_t*>(value.c_str()),
-                                static_cast<std::uint32_t>(value.size() + 1)),
-              vx::kOk);
-    ASSERT_EQ(registry.CloseKey(key), vx::kOk);
     ASSERT_EQ(registry.CreateKey(vx::kHKeyCurrentUser, kSettingsKeyPath, "", &key), vx::kOk);
     ASSERT_EQ(registry.CloseKey(key), vx::kOk);
   }
@@ -106,14 +111,7 @@ TEST(InstallUninstall, RemovalListThatCannotBeWrittenExactlyIsNotWritten) {
       tree.Write("Apps/Panel", "the user's file");
       tree.Write(std::string(installFolder) + "/pelzorn.exe", "x");
       vx::posix::FileRegistry registry(tree.Path("registry"), nullptr);
-      vx::RegKey key = 0;
-      ASSERT_EQ(registry.CreateKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, "", &key), vx::kOk);
-      std::string value = folder + "/pelzorn.exe";
-      ASSERT_EQ(registry.SetValue(key, kUninstallStringName, vx::kRegSz,
-                                  reinterpret_cast<const std::uint8_t*>(value.c_str()),
-                                  static_cast<std::uint32_t>(value.size() + 1)),
-                vx::kOk);
-      ASSERT_EQ(registry.CloseKey(key), vx::kOk);
+      Register(registry, folder + "/pelzorn.exe");
       vx::posix::PosixFiles files;
       vx::posix::DesktopLinks shell;
       vx::posix::IniProfile profile;
