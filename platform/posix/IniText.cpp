@@ -102,12 +102,8 @@ bool IniEntryFits(std::string_view entry) {
 }
 
 std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section) {
-  std::vector<std::string> entries;
-  auto lines = SplitLines(text);
-  auto range = FindSection(lines, section);
-  if (!range) return entries;
-  for (std::size_t i = range->first; i < range->last; ++i)
-    if (KindOf(lines[i].body) == Kind::kEntry) entries.push_back(EntryText(lines[i].body));
+  std::vector<std::string> entries = ReadIniSectionLines(text, section);
+  for (auto& entry : entries) entry = EntryText(entry);
   return entries;
 }
 
