@@ -91,21 +91,6 @@ ReadResult ReadWhole(const std::string& path) {
   return r;
 }
 
-// mkdir -p; answers 0 or an errno.
-int MakeFolderTree(const std::string& folder) {
-  struct stat st {};
-  if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  for (std::size_t slash = 1; slash != std::string::npos;) {
-    slash = folder.find('/', slash + 1);
-    const std::string part = folder.substr(0, slash);
-    if (part.empty() || part.back() == '/') continue;
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-    if (::stat(part.c_str(), &st) != 0) return errno;
-    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
-  }
-  return 0;
-}
-
 constexpr std::string_view kTempInfix = ".tmp-";
 constexpr std::size_t kTempSuffixLength = 6;  // mkostemp's XXXXXX
 

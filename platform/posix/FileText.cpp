@@ -139,15 +139,17 @@ bool PathExists(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool MakeFolders(const std::string& path) {
-  if (path.empty()) return false;
+int MakeFolderTree(const std::string& path) {
+  if (path.empty()) return ENOENT;
   for (std::size_t pos = 1; pos <= path.size(); ++pos) {
     if (pos != path.size() && path[pos] != '/') continue;
+    if (path[pos - 1] == '/') continue;  // a doubled or trailing '/'
     std::string part = path.substr(0, pos);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
   }
   struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0) return errno;
+  return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
 }
 
 }  // namespace vx::posix

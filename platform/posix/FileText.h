@@ -57,6 +57,7 @@ class FileLock {
 bool PathExists(const std::string& path);
 
 // Creates the folder and its missing parents (mode 0700 for new ones, as the XDG folders are).
-bool MakeFolders(const std::string& path);
+// Answers 0 when the folder is there, else an errno (ENOTDIR when a file stands in the way).
+int MakeFolderTree(const std::string& path);
 
 }  // namespace vx::posix

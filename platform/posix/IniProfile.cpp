@@ -27,7 +27,7 @@ namespace {
 std::string ProfilePath(const char* file) {
   if (std::strchr(file, '/')) return file;
   std::string folder = WindowsFolder();
-  if (folder.empty() || !MakeFolders(folder)) return "";
+  if (folder.empty() || MakeFolderTree(folder) != 0) return "";
   return folder + "/" + file;
 }
 
@@ -49,7 +49,7 @@ void IniProfile::Decommit(char* block, std::size_t) {
 
 std::uint32_t IniProfile::GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
   std::string folder = WindowsFolder();
-  if (folder.empty() || !MakeFolders(folder)) return 0;
+  if (folder.empty() || MakeFolderTree(folder) != 0) return 0;
   auto length = static_cast<std::uint32_t>(folder.size());
   if (length + 1 > size || !buffer) return length + 1;
   std::memcpy(buffer, folder.c_str(), length + 1);

@@ -150,11 +150,13 @@ bool PosixFiles::DeleteFileA(const char* path) {
   }
   Place place = folders_.Locate(path);
   if (!place.error && ::unlinkat(place.folder, place.name, 0) == 0) return true;
-  lastError_ = PlacedError(place, place.error ? place.error : errno, path);
+  lastDeleteErrno_ = place.error ? place.error : errno;
+  lastError_ = PlacedError(place, lastDeleteErrno_, path);
   return false;
 }
 
 bool PosixFiles::RemoveDirectoryA(const char* path) {
+  lastDeleteErrno_ = 0;
   if (TooLong(path)) {
     lastError_ = kFilenameTooLong;
     return false;

@@ -38,6 +38,9 @@ class PosixFiles : public vx::Files {
   bool RemoveDirectoryA(const char* path) override;
 
   std::uint32_t GetLastError() override { return lastError_; }
+  // The errno behind a DeleteFileA that failed (0 after a RemoveDirectoryA), for a caller that must tell apart what the
+  // Windows number folds together (ENOTDIR and ENOENT both answer ERROR_PATH_NOT_FOUND).
+  int LastDeleteErrno() const { return lastDeleteErrno_; }
   std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) override;
 
   // Find handles not yet closed (for tests that check every handle is released).
@@ -50,6 +53,7 @@ class PosixFiles : public vx::Files {
   bool Fill(FindHandle handle, FindData* data);
 
   std::uint32_t lastError_ = 0;
+  int lastDeleteErrno_ = 0;
   FolderHandles folders_;
 };
 
@@ -58,8 +62,8 @@ class PosixFiles : public vx::Files {
 std::uint32_t WindowsErrorFor(int error, const char* path);
 
 inline constexpr std::uint32_t kErrorGenFailure = 31;     // ERROR_GEN_FAILURE
-inline constexpr std::uint32_t kErrorDirNotEmpty = 145;   // ERROR_DIR_NOT_EMPTY
-inline constexpr std::uint32_t kErrorDirectory = 267;     // ERROR_DIRECTORY: not a folder
+inline constexpr std::uint32_t kErrorDirNotEmpty = kDirNotEmpty;
+inline constexpr std::uint32_t kErrorDirectory = kNotADirectory;
 inline constexpr std::uint32_t kErrorWriteProtect = 19;   // ERROR_WRITE_PROTECT
 inline constexpr std::uint32_t kErrorSharingViolation = 32;  // ERROR_SHARING_VIOLATION
 inline constexpr std::uint32_t kErrorCantResolve = kCantResolveFilename;  // a link in the way

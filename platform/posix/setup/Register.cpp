@@ -50,7 +50,7 @@ int UninstallString(const std::string& pelzorn) {
 
 int WriteEntry(const std::string& path, const std::string& text, mode_t mode) {
   std::string folder(vx::posix::FolderOf(path));
-  if (!folder.empty() && !vx::posix::MakeFolders(folder)) return Fail(folder + ": cannot be created");
+  if (!folder.empty() && vx::posix::MakeFolderTree(folder) != 0) return Fail(folder + ": cannot be created");
   if (!vx::posix::WriteFileAtomically(path, text)) return Fail(path + ": cannot be written");
   if (::chmod(path.c_str(), mode) != 0) return Fail(path + ": cannot set its permissions");
   std::printf("-- Written: %s\n", path.c_str());

@@ -8,8 +8,6 @@ namespace vx::wininit {
 
 namespace {
 
-constexpr std::uint32_t kDirNotEmpty = 145;   // ERROR_DIR_NOT_EMPTY
-constexpr std::uint32_t kNotADirectory = 267;  // ERROR_DIRECTORY
 
 bool IsNulKey(std::string_view key) {
   return key.size() == 3 && (key[0] | 0x20) == 'n' && (key[1] | 0x20) == 'u' &&

@@ -3,8 +3,6 @@
 // answered as a missing path, so that the entry fails instead of passing for already gone.
 #pragma once
 
-#include <unistd.h>
-
 #include <cerrno>
 
 #include "platform/posix/PosixFiles.h"
@@ -13,26 +11,11 @@ namespace vx::wininit {
 
 class RunnerFiles : public vx::posix::PosixFiles {
  public:
-  bool DeleteFileA(const char* path) override {
-    notFolder_ = false;
-    if (PosixFiles::DeleteFileA(path)) return true;
-    if (PosixFiles::GetLastError() == vx::kPathNotFound) {
-      // Asked again for the errno the translation folded away.
-      if (::unlink(path) == 0) return true;
-      notFolder_ = errno == ENOTDIR;
-    }
-    return false;
-  }
-  bool RemoveDirectoryA(const char* path) override {
-    notFolder_ = false;
-    return PosixFiles::RemoveDirectoryA(path);
-  }
   std::uint32_t GetLastError() override {
-    return notFolder_ ? vx::posix::kErrorDirectory : PosixFiles::GetLastError();
+    const std::uint32_t error = PosixFiles::GetLastError();
+    return error == vx::kPathNotFound && LastDeleteErrno() == ENOTDIR ? vx::posix::kErrorDirectory
+                                                                      : error;
   }
-
- private:
-  bool notFolder_ = false;
 };
 
 }  // namespace vx::wininit
