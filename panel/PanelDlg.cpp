@@ -1,10 +1,11 @@
 #include "panel/PanelDlg.h"
 
-#include <cstdio>
+#include <string>
 
 #include "panel/CardControl.h"
 #include "panel/PanelApp.h"
 #include "panel/res/ResourceIds.h"
+#include "platform/HexText.h"
 
 CPanelDlg::CPanelDlg(CPanelApp& app) : CDialog(IDD_PANEL, nullptr), m_app(app) {}
 
@@ -89,10 +90,9 @@ bool CPanelDlg::PreTranslateMessage(vx::Msg* message) {
 void CPanelDlg::ReportSilentCard() {
   if (m_reportedSilentCard) return;
   m_reportedSilentCard = true;
-  char text[160];
-  std::snprintf(text, sizeof text,
-                "The sound card at port 0x%04X does not answer.\n"
-                "The gain was not changed.",
-                static_cast<unsigned>(m_app.m_settings.Port & 0xFFFF));
-  MessageBoxA(text, "Vexmor Recording", vx::kMbOk);
+  const std::string text =
+      "The sound card at port " +
+      vx::HexText(m_app.m_settings.Port & 0xFFFF, 4, vx::HexCase::Upper) +
+      " does not answer.\nThe gain was not changed.";
+  MessageBoxA(text.c_str(), "Vexmor Recording", vx::kMbOk);
 }

@@ -1,9 +1,9 @@
 #include "panel/PortChoice.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "panel/CardControl.h"
+#include "platform/HexText.h"
 
 PortBackend ChoosePortBackend(HostSystem system, const char* value) {
   if (value == nullptr || *value == '\0')
@@ -15,8 +15,6 @@ PortBackend ChoosePortBackend(HostSystem system, const char* value) {
 
 std::string CardPortsText(const PanelSettings& settings) {
   const auto ports = CardPorts(settings);
-  char text[48];
-  std::snprintf(text, sizeof text, "0x%04x, 0x%04x, 0x%04x and 0x%04x", ports[0].port,
-                ports[1].port, ports[2].port, ports[3].port);
-  return text;
+  return vx::HexText(ports[0].port, 4) + ", " + vx::HexText(ports[1].port, 4) + ", " +
+         vx::HexText(ports[2].port, 4) + " and " + vx::HexText(ports[3].port, 4);
 }

@@ -2,7 +2,9 @@
 //
 //   VEXMOR_PORTS=emulated|direct   which ports it programs (default: the processor's own port
 //                                  instructions on the Windows 95 family, the emulated card on the
-//                                  NT family, where those instructions fault)
+//                                  NT family, where those instructions fault). Where a system that
+//                                  reports the 95 family faults all the same, the panel says so
+//                                  and ends with status 1 before any setting is saved.
 //   VEXMOR_CARD_LOG=<file>         append every port access to <file>
 //
 // It takes no arguments. Settings live in HKEY_CURRENT_USER\Software\Vexmor_Rec.
@@ -32,7 +34,7 @@ namespace {
 // A program without a console: the reason goes to a message box, and to stderr for whoever
 // started it from a terminal.
 void Complain(const std::string& what) {
-  std::fprintf(stderr, "Volsar: %s\n", what.c_str());
+  std::fputs(("Volsar: " + what + "\n").c_str(), stderr);
   std::fflush(stderr);
   ::MessageBoxA(nullptr, what.c_str(), "Vexmor Recording", MB_OK | MB_ICONSTOP);
 }
@@ -42,6 +44,21 @@ std::string NamedPorts(vx::Registry& registry) {
   PanelSettings probe;
   LoadSettings(registry, probe);
   return CardPortsText(probe);
+}
+
+std::string RefusedText(const std::string& ports) {
+  return "This system does not let the program use the ports " + ports +
+         " directly: the processor's port instructions fault here, as they do on Windows NT and on "
+         "a Windows of the NT family that runs the program in a Windows 95 or 98 compatibility "
+         "mode. The settings were not saved; run with VEXMOR_PORTS=emulated to use the emulated "
+         "card.";
+}
+
+// A port access the system refused once the panel is running: one message, and the run ends
+// there, before the settings are saved.
+[[noreturn]] void RefusedWhileRunning(vx::Registry& registry) {
+  Complain(RefusedText(NamedPorts(registry)));
+  std::exit(1);
 }
 
 }  // namespace
@@ -58,7 +75,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   vx::win32::SystemRegistry registry;
   vx::EmulatedCard card;
-  vx::win32::DirectPorts direct;
+  vx::win32::DirectPorts direct([&registry](std::uint16_t) { RefusedWhileRunning(registry); });
   vx::Ports* ports = &card;
   if (backend == PortBackend::Direct) {
     if (!windows95) {
@@ -66,6 +83,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                " directly: the processor's port instructions fault there. Only the Windows 95 "
                "family allows them. Nothing was touched; run without VEXMOR_PORTS to use the "
                "emulated card.");
+      return 1;
+    }
+    PanelSettings probe;
+    LoadSettings(registry, probe);
+    if (!vx::win32::DirectPorts::Allowed(CardPorts(probe)[3].port)) {
+      Complain(RefusedText(CardPortsText(probe)));
       return 1;
     }
     ports = &direct;

@@ -14,4 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static -Wl,--gc-sections")
+
+# The images ship small: optimised for size, each function and datum in a section of its own so
+# that the linker drops what nothing reaches. Debug information is still produced; the build
+# moves it into a file beside each program (shell/win32/CMakeLists.txt). The programs' own code
+# throws and catches nothing, so it carries no exception tables either: an exception the runtime
+# throws (only std::bad_alloc could reach it) ends the program, as an uncaught one did before.
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections -fno-exceptions")
+set(CMAKE_CXX_FLAGS_RELWITHDEBINFO_INIT "-Os -g -DNDEBUG")

@@ -1,10 +1,15 @@
 // The processor's own port instructions. Only the Windows 95 family lets a user program execute
-// them; on the NT family (and under Wine) the first one ends the program with
-// EXCEPTION_PRIV_INSTRUCTION, so the entry point refuses this back end there before any port is
-// touched.
+// them. Elsewhere each one raises EXCEPTION_PRIV_INSTRUCTION: on the NT family, under Wine, and on
+// an NT system that runs the program in a "Windows 95" or "Windows 98 / Me" compatibility mode,
+// which reports the 95 family all the same. So every instruction runs under an exception handler
+// of its own that catches exactly that fault at exactly that instruction and steps over it: a
+// refused access is reported to the owner instead of ending the program. The handler is a frame
+// handler (a registration record on 32-bit x86, unwind data on x86-64), which Windows 95 has.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 #include "platform/Ports.h"
 
@@ -12,8 +17,20 @@ namespace vx::win32 {
 
 class DirectPorts : public Ports {
  public:
+  // Called with the port of each access the system refused; a refused read gives 0xFFFF.
+  using Refused = std::function<void(std::uint16_t port)>;
+
+  explicit DirectPorts(Refused refused = {}) : m_refused(std::move(refused)) {}
+
+  // Reads the word at `port` once, to learn whether this process may execute port instructions.
+  // A refusal here is not reported to the owner.
+  static bool Allowed(std::uint16_t port);
+
   void Out8(std::uint16_t port, std::uint8_t value) override;
   std::uint16_t In16(std::uint16_t port) override;
+
+ private:
+  Refused m_refused;
 };
 
 }  // namespace vx::win32

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/DirectPorts.h"
 #include "platform/win32/RenameQueue.h"
 #include "platform/win32/SystemFamily.h"
 #include "platform/win32/SystemFiles.h"
@@ -347,6 +348,19 @@ TEST_F(RestartQueueTest, OtherFilesAndWindows95FamilyQueueNothing) {
   ASSERT_TRUE(win95.WritePrivateProfileSectionA("Rename", section.c_str(), (folder / "WININIT.INI").c_str()));
   EXPECT_EQ(nt.QueuedOnRestart() + win95.QueuedOnRestart(), 0u);
   EXPECT_EQ(PendingText().find("x.exe"), std::string::npos);
+}
+
+// The suite runs where port instructions fault (an NT version of Windows or Wine): every access is
+// refused and reported, and none ends the program.
+TEST(DirectPortsTest, RefusedInstructionsAreReportedAndStepped) {
+  ASSERT_EQ(vx::win32::CurrentSystemFamily(), vx::win32::SystemFamily::WindowsNT);
+  std::vector<std::uint16_t> refused;
+  vx::win32::DirectPorts ports([&](std::uint16_t port) { refused.push_back(port); });
+  EXPECT_FALSE(vx::win32::DirectPorts::Allowed(0x338));
+  ports.Out8(0x334, 0x16);
+  EXPECT_EQ(ports.In16(0x338), 0xFFFF);
+  ports.Out8(0xFFFF, 0xFF);
+  EXPECT_EQ(refused, (std::vector<std::uint16_t>{0x334, 0x338, 0xFFFF}));
 }
 
 std::string Section(std::initializer_list<const char*> entries) {

@@ -1,13 +1,18 @@
 #!/bin/bash
-# The win64 programs end to end under Wine, worked from outside as a user would (the driver finds
+# The Windows programs end to end under Wine, worked from outside as a user would (the driver finds
 # each dialog by its caption and types keys or clicks into it), with the results checked through
 # the card log, `wine reg query`, the files of the prefix and WININIT.INI.
 #
-#   tests/wine/end-to-end.sh BIN_DIR [WINE_BASE]
+#   [VX_WINE_ARCH=win32|win64] [VX_WINE_VERSION=win98|winxp|...] [VEXMOR_PORTS=emulated] \
+#     tests/wine/end-to-end.sh BIN_DIR [WINE_BASE]
 #
-# BIN_DIR holds Volsar.exe, Volsar.hlp, pelzorn.exe and vx_wine_driver.exe. The prefix is made
-# under WINE_BASE (default: a new temporary folder, removed afterwards) with the null graphics
-# driver. Prints one line per check and ends with "N passed, M failed".
+# BIN_DIR holds Volsar.exe, Volsar.hlp, pelzorn.exe and vx_wine_driver.exe of one architecture;
+# VX_WINE_ARCH names it (default win64). The prefix is made under WINE_BASE (default: a new
+# temporary folder, removed afterwards) with the null graphics driver, reporting VX_WINE_VERSION
+# (default: Wine's own, of the NT family). The checks follow the family the prefix reports: on the
+# Windows 95 family the uninstaller leaves its deletions to WININIT.INI alone. A 32-bit prefix of
+# the 95 family emulates port instructions (writes vanish, reads give 0xffff: no card answers), so
+# run it with VEXMOR_PORTS=emulated. Prints one line per check and ends with "N passed, M failed".
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 bin=$(cd "${1:?usage: end-to-end.sh BIN_DIR [WINE_BASE]}" && pwd)
@@ -38,10 +43,13 @@ eventually() {  # eventually COMMAND...: true within 5 s
   return 1
 }
 drive() { vx_wine "$bin/vx_wine_driver.exe" "$@"; }
-reg_has() { vx_wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -q "^ *$2 *$3 *$4\$"; }
-reg_missing() { ! vx_wine reg query "$1" >/dev/null 2>&1; }
+reg_has() { vx_reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | grep -q "^ *$2 *$3 *$4\$"; }
+reg_missing() { ! vx_reg query "$1" >/dev/null 2>&1; }
 
-vx_wine_init null || { echo "FAIL: the Wine prefix cannot be made"; echo "0 passed, 1 failed"; exit 1; }
+vx_wine_init null ||
+  { echo "FAIL: the $VX_WINE_ARCH Wine prefix cannot be made"; echo "0 passed, 1 failed"; exit 1; }
+if vx_wine_95_family; then family=95; else family=NT; fi
+echo "== $VX_WINE_ARCH prefix reporting ${VX_WINE_VERSION:-its default version} (the $family family)"
 # A server that stays until the end: WININIT.INI is carried out whenever Wine starts afresh, and
 # this run decides when that happens (wineboot -r below).
 timeout 30 wineserver -p
@@ -121,14 +129,40 @@ drive keys "$panel" escape gone "$panel" >/dev/null
 panel_exit
 
 rm -f "$log"
-vx_wine reg add "$settings" /v Port /t REG_DWORD /d 0x220 /f >/dev/null
-run_panel VEXMOR_PORTS=direct
-check "VEXMOR_PORTS=direct is refused on the NT family with a message naming the ports" \
-  drive says "$panel" "0x0222, 0x0223, 0x0224 and 0x0228" keys "$panel" return gone "$panel"
-panel_exit; status=$?
-check "  exit status 1" test "$status" = 1
-check "  no port was touched" test ! -e "$log"
-check "  the settings were not rewritten" reg_has "$settings" Port REG_DWORD 0x220
+vx_reg add "$settings" /v Port /t REG_DWORD /d 0x220 /f >/dev/null
+if [ "$family" = NT ]; then
+  run_panel VEXMOR_PORTS=direct
+  check "VEXMOR_PORTS=direct is refused on the NT family with a message naming the ports" \
+    drive says "$panel" "0x0222, 0x0223, 0x0224 and 0x0228" keys "$panel" return gone "$panel"
+  panel_exit; status=$?
+  check "  exit status 1" test "$status" = 1
+  check "  no port was touched" test ! -e "$log"
+  check "  the settings were not rewritten" reg_has "$settings" Port REG_DWORD 0x220
+else
+  run_panel VEXMOR_PORTS=
+  check "the 95 family's default is the processor's port instructions: the dialog comes up" \
+    drive wait "$panel" keys "$panel" escape gone "$panel"
+  check "  the saved mode byte (monitor on) went out at the saved base port" \
+    test "$(first_access)" = "out 0x0224 0x56"
+  panel_exit
+  check "  status 0" test $? = 0
+fi
+if [ "$VX_WINE_ARCH" = win64 ]; then
+  # A 64-bit process may never execute port instructions, whatever version it is told Wine is:
+  # the panel set to Windows 98 alone (as a compatibility mode sets one program) faults on the
+  # first one, as on an NT system that runs the program in its "Windows 98 / Me" mode.
+  rm -f "$log"
+  vx_reg add 'HKCU\Software\Wine\AppDefaults\Volsar.exe' /v Version /d win98 /f >/dev/null
+  run_panel VEXMOR_PORTS=
+  check "a system that reports the 95 family but faults on port instructions: one message" \
+    drive says "$panel" "0x0222, 0x0223, 0x0224 and 0x0228" says "$panel" "VEXMOR_PORTS=emulated" \
+      keys "$panel" return gone "$panel"
+  panel_exit; status=$?
+  check "  exit status 1, no crash" test "$status" = 1
+  check "  no port access was logged" test ! -e "$log"
+  check "  the settings were not rewritten" reg_has "$settings" Port REG_DWORD 0x220
+  vx_reg delete 'HKCU\Software\Wine\AppDefaults\Volsar.exe' /f >/dev/null
+fi
 run_panel VEXMOR_PORTS=bogus
 check "an unknown VEXMOR_PORTS names the accepted values" \
   drive says "$panel" '"emulated" or "direct"' keys "$panel" return gone "$panel"
@@ -149,8 +183,8 @@ install_panel() {
   cp "$bin/Volsar.exe" "$bin/Volsar.hlp" "$bin/pelzorn.exe" "$install/"
   echo index >"$install/Volsar.gid"
   echo contents >"$install/Volsar.cnt"
-  vx_wine reg add "$registration" /v UninstallString /d "$win_install\\pelzorn.exe" /f >/dev/null
-  vx_wine reg add "$settings" /v Port /t REG_DWORD /d 0x330 /f >/dev/null
+  vx_reg add "$registration" /v UninstallString /d "$win_install\\pelzorn.exe" /f >/dev/null
+  vx_reg add "$settings" /v Port /t REG_DWORD /d 0x330 /f >/dev/null
   mkdir -p "$desktop/Vexmor" "$desktop/Tools"
   echo "my notes" >"$desktop/Tools/notes.txt"
   drive link 'C:\users\root\Desktop\Volsar.lnk' "$win_install\\Volsar.exe" \
@@ -173,7 +207,7 @@ wait $pid
 check "  status 0" test $? = 0
 check "  the files, the keys and the shortcuts are all still there" \
   test -f "$install/Volsar.exe" -a -f "$desktop/Volsar.lnk" -a -f "$desktop/Vexmor/Help.lnk"
-check "  both keys too" vx_wine reg query "$registration"
+check "  both keys too" vx_reg query "$registration"
 check "  no [Rename] entry was written" \
   bash -c "! grep -qs pelzorn '$drive_c/windows/wininit.ini'"
 
@@ -198,17 +232,30 @@ check "  a shortcut to another program stays" test -f "$desktop/Notepad.lnk"
 wininit=$(ls "$drive_c"/windows/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Ii][Nn][Ii] 2>/dev/null | head -n 1)
 check "  WININIT.INI [Rename] deletes pelzorn.exe, then the folder" \
   grep -Pzq '\[Rename\]\r?\nNUL=C:\\Vexmor Recording\\pelzorn.exe\r?\nNUL=C:\\Vexmor Recording\r?\n' "$wininit"
-pending=$(vx_wine reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' \
+pending=$(vx_reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' \
   /v PendingFileRenameOperations 2>/dev/null | tr -d '\r')
-check "  the NT family's start-up queue holds the same two deletions" \
-  grep -q 'Vexmor Recording\\pelzorn.exe.*Vexmor Recording' <<<"$pending"
+if [ "$family" = NT ]; then
+  check "  the NT family's start-up queue holds the same two deletions" \
+    grep -q 'Vexmor Recording\\pelzorn.exe.*Vexmor Recording' <<<"$pending"
+else
+  nothing_pending() { ! grep -q PendingFileRenameOperations <<<"$pending"; }
+  check "  the 95 family has no start-up queue: nothing is queued with MoveFileEx" nothing_pending
+fi
 
 timeout -k 5 120 wineboot -r >/dev/null 2>&1
 vx_wine_stop
 check "after the next start (wineboot -r) pelzorn.exe is gone" test ! -e "$install/pelzorn.exe"
-check "  and so is the install folder, empty by then" test ! -e "$install"
+if [ "$family" = NT ]; then
+  check "  and so is the install folder, empty by then" test ! -e "$install"
+else
+  # Only the NT family's queue removes folders. Wine carries out WININIT.INI as the Windows 95
+  # family's WININIT.EXE does, which deletes files only: the empty install folder stays.
+  check "  the install folder stays, empty: WININIT.INI deletes files only" \
+    test -d "$install" -a -z "$(ls -A "$install" 2>/dev/null)"
+fi
 check "  WININIT.INI was carried out (renamed to wininit.bak)" \
-  test -z "$(ls "$drive_c"/windows/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Ii][Nn][Ii] 2>/dev/null)"
+  test -z "$(ls "$drive_c"/windows/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Ii][Nn][Ii] 2>/dev/null)" -a \
+    -n "$(ls "$drive_c"/windows/[Ww][Ii][Nn][Ii][Nn][Ii][Tt].[Bb][Aa][Kk] 2>/dev/null)"
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

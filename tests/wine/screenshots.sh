@@ -18,8 +18,8 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE
   . "$here/wine-env.sh" "$base"
   trap vx_wine_stop EXIT
   vx_wine_init x11
-  vx_wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
-  vx_wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null
+  vx_reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null
+  vx_reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 640x480 /f >/dev/null
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   timeout 60 wineserver -w
   drive() { vx_wine "$bin/vx_wine_driver.exe" "$@"; }

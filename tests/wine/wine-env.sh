@@ -1,9 +1,16 @@
 # Sourced by the Wine test scripts: a hermetic Wine for the Win32 build. Safe under set -e.
 #
 #   . tests/wine/wine-env.sh BASE     HOME, WINEPREFIX and the XDG folders under BASE
-#   vx_wine_init null|x11             create the prefix once; choose the graphics driver
+#   vx_wine_init null|x11             create the prefix once; choose the graphics driver and the
+#                                     Windows version it reports
 #   vx_wine PROGRAM ARGS...           run a Windows program, at most VX_WINE_TIMEOUT seconds
+#   vx_reg add|query|delete ARGS...   Wine's reg.exe on the registry view of the prefix's own
+#                                     architecture, whichever reg.exe Wine starts
 #   vx_wine_stop                      end every process of the prefix and wait for them
+#
+#   VX_WINE_ARCH      win64 (default): a 64-bit prefix; win32: a 32-bit one (wine32:i386)
+#   VX_WINE_VERSION   the Windows version the prefix reports (win98, winxp, win10, ...); unset:
+#                     Wine's own default, of the NT family
 #
 # Nothing of the real home folder, desktop or menus is touched: winemenubuilder is off, Mono and
 # Gecko are never offered, and crash dialogs are switched off so that a crash ends a run instead of
@@ -11,7 +18,13 @@
 vx_wine_base=$(mkdir -p "${1:?wine-env.sh needs a base folder}" && cd "$1" && pwd)
 export HOME="$vx_wine_base/home"
 export WINEPREFIX="$vx_wine_base/prefix"
-export WINEARCH=win64
+: "${VX_WINE_ARCH:=win64}"
+case $VX_WINE_ARCH in
+  win64) vx_reg_view=/reg:64 ;;
+  win32) vx_reg_view=/reg:32 ;;
+  *) echo "wine-env.sh: VX_WINE_ARCH must be win64 or win32, not '$VX_WINE_ARCH'" >&2; return 2 ;;
+esac
+export WINEARCH=$VX_WINE_ARCH
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
@@ -21,6 +34,13 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 : "${VX_WINE_TIMEOUT:=60}"
 
 vx_wine() { timeout -k 5 "$VX_WINE_TIMEOUT" wine "$@"; }
+
+# In a 64-bit prefix `wine reg` may be the 32-bit reg.exe, whose HKLM\SOFTWARE is the WOW64 view:
+# every call names the view.
+vx_reg() { vx_wine reg "$@" "$vx_reg_view"; }
+
+# True when the prefix reports a version of the Windows 95 family.
+vx_wine_95_family() { case ${VX_WINE_VERSION:-} in win95 | win98 | winme) return 0 ;; esac; return 1; }
 
 # The Windows form of a Unix path (drive Z: is the Unix root in every prefix).
 vx_winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
@@ -34,11 +54,16 @@ vx_wine_init() {
   local driver=${1:-null}
   vx_wine_stop  # whatever an earlier run left in this prefix
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    timeout 180 wineboot --init >/dev/null 2>&1 || { echo "wineboot --init failed" >&2; return 1; }
+    timeout 180 wineboot --init >/dev/null 2>&1 ||
+      { echo "wineboot --init failed for a $WINEARCH prefix in $WINEPREFIX" >&2; return 1; }
   fi
-  vx_wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null &&
-    vx_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$driver" /f >/dev/null ||
+  vx_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null &&
+    vx_reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$driver" /f >/dev/null ||
     { echo "cannot configure the Wine prefix $WINEPREFIX" >&2; return 1; }
+  if [ -n "${VX_WINE_VERSION:-}" ]; then
+    vx_reg add 'HKCU\Software\Wine' /v Version /d "$VX_WINE_VERSION" /f >/dev/null ||
+      { echo "cannot set the Wine prefix $WINEPREFIX to $VX_WINE_VERSION" >&2; return 1; }
+  fi
   # The graphics driver is chosen when the server starts.
   timeout 60 wineserver -w || { echo "Wine's server for $WINEPREFIX did not stop" >&2; return 1; }
 }
