@@ -111,8 +111,8 @@ void RemoveLeftovers(const std::string& path) {
   if (removed) SyncFolder(folder);
 }
 
-// Temporary file beside the target, fsync, rename over it, fsync the folder. Answers 0 or an
-// errno.
+// Temporary file beside the target, fsync, rename over it, fsync the folder. Answers 0 or the
+// errno of a step up to the rename.
 int WriteAtomically(const std::string& path, const std::string& text) {
   std::string temp = path + std::string(kTempInfix) + "XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
@@ -134,7 +134,9 @@ int WriteAtomically(const std::string& path, const std::string& text) {
     ::unlink(temp.c_str());
     return error;
   }
-  return SyncFolder(FolderOfPath(path));
+  // Renamed: the hive is written, whatever the folder's sync answers.
+  SyncFolderAfterRename(FolderOfPath(path));
+  return 0;
 }
 
 using HiveLock = FileLock;

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace vx::posix {
@@ -99,9 +100,13 @@ bool WriteFileAtomically(const std::string& path, const std::string& text) {
   if (ok) ok = ::fsync(fd) == 0;
   if (::close(fd) != 0) ok = false;
   if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
   // The rename is durable only once the folder is.
-  return ok && SyncFolder(FolderOfPath(path)) == 0;
+  SyncFolderAfterRename(FolderOfPath(path));
+  return true;
 }
 
 std::string FolderOfPath(const std::string& path) {
@@ -116,6 +121,23 @@ int SyncFolder(const std::string& folder) {
   int error = ::fsync(fd) == 0 ? 0 : errno;
   ::close(fd);
   return error;
+}
+
+namespace {
+FolderSync g_folderSync = nullptr;
+}  // namespace
+
+void SetFolderSyncForTests(FolderSync sync) { g_folderSync = sync; }
+
+void SyncFolderAfterRename(const std::string& folder) {
+  static bool told = false;
+  const int error = (g_folderSync ? g_folderSync : SyncFolder)(folder);
+  if (error == 0 || told) return;
+  told = true;
+  std::fprintf(stderr,
+               "vexmor: \"%s\": the folder cannot be synced (%s); the change is saved, but a "
+               "power loss now could undo it\n",
+               folder.c_str(), std::strerror(error));
 }
 
 FileLock::~FileLock() {

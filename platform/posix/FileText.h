@@ -27,11 +27,21 @@ bool ReadSmallFileAt(int folder, const char* name, std::size_t limit, std::strin
 
 // Replaces the file with `text` through a temporary file in the same folder and a rename, so a
 // reader sees the old file or the new one, never a part. An existing file keeps its permission
-// bits; a new one gets 0644 less the umask. False when any step fails (the old file then stands).
+// bits; a new one gets 0644 less the umask. False when a step up to the rename fails (the old file
+// then stands); once the rename is done the file is written, whatever the folder's sync answers.
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
 // fsync of a folder, so that a rename or unlink in it survives a power loss. 0 or an errno.
 int SyncFolder(const std::string& folder);
+
+// The sync that follows a rename that has happened: the change is made whatever it answers, so a
+// failure is only told on stderr, once per process, never answered as a failed save.
+void SyncFolderAfterRename(const std::string& folder);
+
+// Tests put a failing sync in place of SyncFolder for SyncFolderAfterRename (root can open and sync
+// any folder); nullptr puts the real one back.
+using FolderSync = int (*)(const std::string& folder);
+void SetFolderSyncForTests(FolderSync sync);
 
 // The folder part of a path ("." when it has none).
 std::string FolderOfPath(const std::string& path);

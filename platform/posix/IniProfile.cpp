@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,31 @@ std::string ProfilePath(const char* file) {
 
 }  // namespace
 
+std::vector<std::string> MergeSection(const std::vector<std::string>& read,
+                                      const std::vector<std::string>& written,
+                                      const std::vector<std::string>& now) {
+  // What the caller removed and what it added, each counted, so that a repeated entry is taken
+  // once per occurrence.
+  std::vector<std::string> removed = read, added;
+  for (const auto& entry : written) {
+    auto found = std::find(removed.begin(), removed.end(), entry);
+    if (found != removed.end())
+      removed.erase(found);
+    else
+      added.push_back(entry);
+  }
+  std::vector<std::string> merged;
+  for (const auto& entry : now) {
+    auto found = std::find(removed.begin(), removed.end(), entry);
+    if (found != removed.end())
+      removed.erase(found);
+    else
+      merged.push_back(entry);
+  }
+  merged.insert(merged.end(), added.begin(), added.end());
+  return merged;
+}
+
 char* IniProfile::Commit(std::size_t size) {
   if (failCommit) return nullptr;
   // Committed pages read as zeros.
@@ -62,10 +88,13 @@ std::uint32_t IniProfile::GetPrivateProfileSectionA(const char* section, char* b
   buffer[0] = '\0';
   if (size > 1) buffer[1] = '\0';
   if (!section || !file) return 0;
-  auto text = ReadSmallFile(ProfilePath(file), kProfileLimit);
+  const std::string path = ProfilePath(file);
+  auto text = ReadSmallFile(path, kProfileLimit);
+  m_read = {path, section, {}};
   if (!text) return 0;
+  m_read.entries = ReadIniSection(*text, section);
   std::string run;
-  for (const auto& entry : ReadIniSection(*text, section)) {
+  for (const auto& entry : m_read.entries) {
     run += entry;
     run += '\0';
   }
@@ -87,11 +116,13 @@ bool IniProfile::WritePrivateProfileSectionA(const char* section, const char* da
   if (!section || !data || !file) return false;
   std::vector<std::string> entries;
   for (const char* p = data; *p; p += std::strlen(p) + 1) {
-    // The profile functions take only key=value strings.
-    if (std::strchr(p, '=')) entries.emplace_back(p);
+    // Only key=value strings: one without '=' fails the write as a whole.
+    if (!std::strchr(p, '=')) return false;
+    entries.emplace_back(p);
   }
   const std::string path = ProfilePath(file);
   if (path.empty()) return false;
+  if (beforeWrite) beforeWrite();
   // vexmor-wininit takes the same lock while it carries out WININIT.INI.
   FileLock lock;
   if (lock.Take(path + ".lock") != 0) return false;
@@ -104,9 +135,17 @@ bool IniProfile::WritePrivateProfileSectionA(const char* section, const char* da
   } else if (errno != ENOENT) {
     return false;
   }
+  // Re-read under the lock: when the section changed since this object read it (vexmor-wininit
+  // carried the list out, or another writer added to it), the caller's own changes are applied
+  // to the section as it now stands, so a finished entry never comes back and none is lost.
+  std::vector<std::string> now = ReadIniSection(text, section);
+  if (m_read.path == path && m_read.section == section && now != m_read.entries)
+    entries = MergeSection(m_read.entries, entries, now);
   auto updated = ReplaceIniSection(text, section, entries);
   if (!updated) return false;
-  return WriteFileAtomically(path, *updated);
+  if (!WriteFileAtomically(path, *updated)) return false;
+  m_read.entries = std::move(entries);
+  return true;
 }
 
 }  // namespace vx::posix

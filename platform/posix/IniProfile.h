@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Profile.h"
 
@@ -17,10 +19,19 @@ inline constexpr std::size_t kProfileLimit = 1024 * 1024;
 // The Windows folder for the environment as it stands; "" without HOME and XDG_STATE_HOME.
 std::string WindowsFolder();
 
+// The section a write should leave when the file changed between the caller's read and its write:
+// the section as it now stands, less what the caller removed from what it read, plus what it
+// added (at the end, in its order).
+std::vector<std::string> MergeSection(const std::vector<std::string>& read,
+                                      const std::vector<std::string>& written,
+                                      const std::vector<std::string>& now);
+
 class IniProfile : public vx::Profile {
  public:
   // Tests set it to make Commit fail.
   bool failCommit = false;
+  // Tests set it to act between a section read and the write that follows (before the lock).
+  std::function<void()> beforeWrite;
   // Blocks committed and not yet decommitted.
   int committed = 0;
 
@@ -31,12 +42,22 @@ class IniProfile : public vx::Profile {
   std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) override;
 
   // A file name without a folder names a file in the Windows folder. A write takes the lock
-  // <file>.lock, re-reads the file under it and fails as a whole when an entry would not read back
-  // as given (IniEntryFits) or the file cannot be replaced.
+  // <file>.lock and re-reads the file under it; when the section is no longer what this object's
+  // last read of it saw, the write carries the caller's changes over to it (MergeSection). It fails
+  // as a whole, writing nothing, when a string has no '=', an entry would not read back as given
+  // (IniEntryFits), an old line of the section would not (EntryLineHandsBack), or the file cannot
+  // be replaced.
   std::uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, std::uint32_t size,
                                           const char* file) override;
   bool WritePrivateProfileSectionA(const char* section, const char* data,
                                    const char* file) override;
+
+ private:
+  struct SectionRead {
+    std::string path, section;
+    std::vector<std::string> entries;
+  };
+  SectionRead m_read;
 };
 
 }  // namespace vx::posix

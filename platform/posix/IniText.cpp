@@ -6,20 +6,29 @@ namespace {
 
 struct Line {
   std::string_view body;  // without its line end
-  std::string_view end;   // "\n", "\r\n" or "" for a last line without one
+  std::string_view end;   // "\n", "\r\n", "\r" or "" for a last line without one
 };
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The UTF-8 byte-order mark an editor may put before the first line; "" when there is none.
+std::string_view MarkOf(std::string_view text) {
+  return text.substr(0, 3) == kByteOrderMark ? kByteOrderMark : std::string_view();
+}
+
+// The lines after the byte-order mark. LF, CRLF and a lone CR each end a line.
 std::vector<Line> SplitLines(std::string_view text) {
+  text.remove_prefix(MarkOf(text).size());
   std::vector<Line> lines;
   while (!text.empty()) {
-    std::size_t eol = text.find('\n');
+    std::size_t eol = text.find_first_of("\r\n");
     if (eol == std::string_view::npos) {
       lines.push_back({text, {}});
       break;
     }
-    std::size_t bodyEnd = eol > 0 && text[eol - 1] == '\r' ? eol - 1 : eol;
-    lines.push_back({text.substr(0, bodyEnd), text.substr(bodyEnd, eol + 1 - bodyEnd)});
-    text.remove_prefix(eol + 1);
+    std::size_t endSize = text.compare(eol, 2, "\r\n") == 0 ? 2 : 1;
+    lines.push_back({text.substr(0, eol), text.substr(eol, endSize)});
+    text.remove_prefix(eol + endSize);
   }
   return lines;
 }
@@ -64,8 +73,10 @@ struct Range {
   std::size_t header, first, last;
 };
 
-std::optional<Range> FindSection(const std::vector<Line>& lines, std::string_view section) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
+// The first section of that name at or after line `from`.
+std::optional<Range> FindSection(const std::vector<Line>& lines, std::string_view section,
+                                 std::size_t from = 0) {
+  for (std::size_t i = from; i < lines.size(); ++i) {
     auto name = HeaderName(lines[i].body);
     if (!name || !EqualNoCase(*name, Trim(section))) continue;
     std::size_t end = i + 1;
@@ -101,19 +112,31 @@ bool IniEntryFits(std::string_view entry) {
   return !BlankAtAnEnd(entry.substr(0, eq)) && !BlankAtAnEnd(entry.substr(eq + 1));
 }
 
-std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section) {
-  std::vector<std::string> entries = ReadIniSectionLines(text, section);
+bool EntryLineHandsBack(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) return false;
+  std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  std::string_view value = line.substr(eq + 1);
+  return Trim(value).size() == value.size();
+}
+
+std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section,
+                                        Sections which) {
+  std::vector<std::string> entries = ReadIniSectionLines(text, section, which);
   for (auto& entry : entries) entry = EntryText(entry);
   return entries;
 }
 
-std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section) {
+std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section,
+                                             Sections which) {
   std::vector<std::string> bodies;
   auto lines = SplitLines(text);
-  auto range = FindSection(lines, section);
-  if (!range) return bodies;
-  for (std::size_t i = range->first; i < range->last; ++i)
-    if (KindOf(lines[i].body) == Kind::kEntry) bodies.emplace_back(lines[i].body);
+  for (auto range = FindSection(lines, section); range;
+       range = which == Sections::kEvery ? FindSection(lines, section, range->last)
+                                         : std::nullopt) {
+    for (std::size_t i = range->first; i < range->last; ++i)
+      if (KindOf(lines[i].body) == Kind::kEntry) bodies.emplace_back(lines[i].body);
+  }
   return bodies;
 }
 
@@ -129,6 +152,7 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
     if (!IniEntryFits(entry)) return std::nullopt;
 
   auto lines = SplitLines(text);
+  const std::string_view mark = MarkOf(text);
   std::string_view eol = "\n";
   for (const auto& line : lines) {
     if (!line.end.empty()) {
@@ -137,7 +161,7 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
     }
   }
 
-  std::string out;
+  std::string out(mark);
   out.reserve(text.size() + 64);
   // Writes a kept line; a last line without a line end gets one when more follows.
   auto keep = [&](const Line& line) {
@@ -150,6 +174,11 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
   };
 
   auto range = FindSection(lines, section);
+  // The old entries are written again only as the caller read them: one that the read could not
+  // hand back exactly would come back changed, or not at all.
+  for (std::size_t i = range ? range->first : 0; range && i < range->last; ++i)
+    if (KindOf(lines[i].body) == Kind::kEntry && !EntryLineHandsBack(lines[i].body))
+      return std::nullopt;
   if (!range) {
     for (const auto& line : lines) keep(line);
     if (!lines.empty() && KindOf(lines.back().body) != Kind::kBlank) add("");

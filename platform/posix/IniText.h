@@ -2,8 +2,9 @@
 // treat sections, while keeping the rest of the file as it stands.
 //
 // Pure text handling; IniProfile and vexmor-wininit read and write the file around it. Lines end in
-// LF or CRLF; a section header is "[name]" (leading and trailing blanks ignored, names compared
-// without regard to ASCII letter case, the first matching section counts); ';' starts a comment line.
+// LF, CRLF or a lone CR; a UTF-8 byte-order mark before the first line is skipped (and kept when the
+// file is written); a section header is "[name]" (leading and trailing blanks ignored, names
+// compared without regard to ASCII letter case); ';' starts a comment line.
 #pragma once
 
 #include <optional>
@@ -13,14 +14,24 @@
 
 namespace vx::posix {
 
+// Which sections of a name a read takes: the first, as the profile functions do, or every one in
+// file order, as the start-up list is carried out.
+enum class Sections { kFirst, kEvery };
+
 // The entries of the section: each line that is neither blank nor a comment, as "key=value" with
 // the blanks around key and value removed (a line without '=' gives its trimmed text). Empty when
 // the section is missing.
-std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section);
+std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section,
+                                        Sections which = Sections::kFirst);
 
 // The same entries as their lines stand, without the line end and with nothing removed, for a
 // reader that must tell "NUL=/a " from "NUL=/a".
-std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section);
+std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section,
+                                             Sections which = Sections::kFirst);
+
+// Whether the read hands the entry line back so that writing it again keeps its meaning: it has
+// an '=', no NUL, and no blank at either end of its value.
+bool EntryLineHandsBack(std::string_view line);
 
 // Whether the file has the section at all.
 bool HasIniSection(std::string_view text, std::string_view section);
@@ -34,8 +45,9 @@ bool IniEntryFits(std::string_view entry);
 // the file stays as it was, with its line end: other sections, blank lines, and the comment lines
 // of the section itself (those among the old entries are kept just before the new ones). A missing
 // section is appended at the end. New lines take the line end the file already uses (LF for an
-// empty file). No value, and so nothing to write, when an entry does not fit (IniEntryFits) or the
-// name would break the file's lines (CR, LF or NUL in it, a ']').
+// empty file). No value, and so nothing to write, when an entry does not fit (IniEntryFits), an
+// old entry line of the section does not hand back (EntryLineHandsBack), or the name would break
+// the file's lines (CR, LF or NUL in it, a ']').
 std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_view section,
                                              const std::vector<std::string>& entries);
 

@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "TempTree.h"
 #include "platform/Status.h"
+#include "platform/posix/FileText.h"
 #include "platform/posix/IniProfile.h"
 
 namespace {
@@ -90,8 +92,7 @@ TEST_F(ProfileFile, WriteReplacesTheWholeSectionAndKeepsTheRest) {
   std::string file = tree.Write("w.ini",
                                 "; system file\r\n[Rename]\r\nNUL=/old\r\n\r\n[Other]\r\nA=1\r\n");
   ::chmod(file.c_str(), 0640);
-  ASSERT_TRUE(profile.WritePrivateProfileSectionA("RENAME", "NUL=/old\0NUL=/new\0no-equals\0",
-                                                  file.c_str()));
+  ASSERT_TRUE(profile.WritePrivateProfileSectionA("RENAME", "NUL=/old\0NUL=/new\0", file.c_str()));
   EXPECT_EQ(tree.Read("w.ini"),
             "; system file\r\n[Rename]\r\nNUL=/old\r\nNUL=/new\r\n\r\n[Other]\r\nA=1\r\n");
   struct stat st;
@@ -107,9 +108,38 @@ TEST_F(ProfileFile, FailedWriteChangesNothing) {
   std::string folder = tree.Folder("folder.ini");
   EXPECT_FALSE(profile.WritePrivateProfileSectionA("Rename", "NUL=/a\0", folder.c_str()));
   EXPECT_TRUE(std::filesystem::is_directory(folder));
-  std::string file = tree.Write("w.ini", "[Rename]\nNUL=/keep\n");
-  EXPECT_FALSE(profile.WritePrivateProfileSectionA("Rename", "NUL=/a\nNUL=/b\0", file.c_str()));
-  EXPECT_EQ(tree.Read("w.ini"), "[Rename]\nNUL=/keep\n");
+  // The file stays byte for byte when a new string would not read back, or an old line of the
+  // section would not come back as it stands.
+  struct Row {
+    std::string file;
+    std::string data;
+  };
+  for (const Row& row : {Row{"[Rename]\nNUL=/keep\n", std::string("NUL=/a\nNUL=/b\0", 14)},
+                         Row{"[Rename]\nNUL=/keep\n", std::string("NUL=/a\0no-equals\0", 18)},
+                         Row{std::string("[Rename]\nNUL=/home/u/a\0/keep/me\n", 32), ""},
+                         Row{"[Rename]\r\nhand-written line\r\n", ""},
+                         Row{"[Rename]\nNUL=/a \n[Other]\nA=1\n", ""}}) {
+    std::string file = tree.Write("w.ini", row.file);
+    const std::string data = row.data.empty() ? std::string("NUL=/new\0", 9) : row.data;
+    EXPECT_FALSE(profile.WritePrivateProfileSectionA("Rename", data.c_str(), file.c_str()))
+        << row.file;
+    EXPECT_EQ(tree.Read("w.ini"), row.file);
+  }
+}
+
+// The save is made once the new file is renamed into place; a folder that cannot be synced then
+// is told once on stderr and is no failed save.
+TEST_F(ProfileFile, UnsyncedFolderAfterTheRenameIsNoFailedSave) {
+  vx::posix::SetFolderSyncForTests([](const std::string&) { return EIO; });
+  testing::internal::CaptureStderr();
+  std::string file = tree.Path("w.ini");
+  EXPECT_TRUE(profile.WritePrivateProfileSectionA("Rename", "NUL=/a\0", file.c_str()));
+  EXPECT_TRUE(profile.WritePrivateProfileSectionA("Rename", "NUL=/b\0", file.c_str()));
+  const std::string told = testing::internal::GetCapturedStderr();
+  vx::posix::SetFolderSyncForTests(nullptr);
+  EXPECT_EQ(tree.Read("w.ini"), "[Rename]\nNUL=/b\n");
+  EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1) << told;
+  EXPECT_NE(told.find("the change is saved"), std::string::npos) << told;
 }
 
 // A name without a folder is a file in the Windows folder, and only there.

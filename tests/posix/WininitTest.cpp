@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "TempTree.h"
 #include "platform/posix/FileText.h"
+#include "platform/posix/IniProfile.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
 #include "platform/posix/wininit/RunnerFiles.h"
@@ -28,14 +30,14 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
   tree.Write("full/other", "x");
   tree.Write("untouched", "x");
   tree.Write("inst2/f", "x");
+  const std::string list = tree.Write("state/WININIT.INI", "x");
   const std::string text =
-      "[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
-      "[rename]\r\n; scheduled removals\r\n"
-      "NUL=" + file + "\r\n"
+      "\xEF\xBB\xBF[rename]\r; scheduled removals\r"
+      "NUL=" + file + "\r"
       "nul=" + tree.Path("inst/gone") + "\r\n"
       "NUL=" + tree.Path("nofolder/gone") + "\r\n"
       "NUL=" + full + "\r\n"
-      "NUL=" + empty + "\r\n"
+      "NUL=" + tree.Path("state//WININIT.INI") + "\r\n"
       "NUL=relative/path\r\n"
       "NUL=\r\n"
       "NUL=" + tree.Path("untouched") + std::string("\0x", 2) + "\r\n"
@@ -47,28 +49,33 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
       "NUL=\t" + tree.Path("untouched") + "\r\n"
       "new.txt=" + tree.Path("old.txt") + "\r\n"
       "lonely\r\n"
-      "\r\n[After]\r\nB=2\r\n";
+      "\r\n[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
+      "[Rename]\nNUL=" + empty + "\n";
   vx::wininit::RunnerFiles files;
-  auto run = RunRenameList(text, files);
+  auto run = RunRenameList(text, files, {list, tree.Path("state/WININIT.BAK")});
   EXPECT_EQ(run.done, 4u);
   EXPECT_FALSE(tree.Exists("inst/pelzorn.exe"));
   EXPECT_FALSE(tree.Exists("empty"));
   EXPECT_TRUE(tree.Exists("full/other"));
   EXPECT_TRUE(tree.Exists("untouched"));
   EXPECT_TRUE(tree.Exists("inst2/f"));
-  const std::vector<std::string> expected = {
-      "NUL=" + full + ": folder not empty",
-      "NUL=relative/path: not an absolute path",
-      "NUL=: no path",
-      "NUL=" + tree.Path("untouched") + std::string("\0x", 2) + ": the path holds a NUL character",
-      "NUL=" + tree.Path("inst2") + "/: the path ends in a separator",
-      "NUL=" + tree.Path("inst2/./f") + ": the path holds a . or .. part",
-      "NUL=" + tree.Path("inst/../untouched") + ": the path holds a . or .. part",
-      "NUL=" + tree.Path("untouched/f") + ": a file stands where the path needs a folder",
-      "NUL=" + tree.Path("untouched") + ": blanks around the path: the path meant cannot be told",
-      "NUL=" + tree.Path("untouched") + ": blanks around the path: the path meant cannot be told",
-      "new.txt=" + tree.Path("old.txt") + ": renaming is not supported",
-      "lonely: not an entry"};
+  EXPECT_TRUE(tree.Exists("state/WININIT.INI"));
+  const std::vector<std::pair<std::string, std::string>> failed = {
+      {"NUL=" + full, "folder not empty"},
+      {"NUL=" + tree.Path("state//WININIT.INI"), "names a file of the list itself"},
+      {"NUL=relative/path", "not an absolute path"},
+      {"NUL=", "no path"},
+      {"NUL=" + tree.Path("untouched") + std::string("\0x", 2), "the path holds a NUL character"},
+      {"NUL=" + tree.Path("inst2") + "/", "the path ends in a separator"},
+      {"NUL=" + tree.Path("inst2/./f"), "the path holds a . or .. part"},
+      {"NUL=" + tree.Path("inst/../untouched"), "the path holds a . or .. part"},
+      {"NUL=" + tree.Path("untouched/f"), "a file stands where the path needs a folder"},
+      {"NUL=" + tree.Path("untouched") + " ", "blanks around the path: the path meant cannot be told"},
+      {"NUL=\t" + tree.Path("untouched"), "blanks around the path: the path meant cannot be told"},
+      {"new.txt=" + tree.Path("old.txt"), "renaming is not supported"},
+      {"lonely", "not an entry"}};
+  std::vector<std::string> expected;
+  for (const auto& [line, reason] : failed) expected.push_back("\"" + line + "\": " + reason);
   EXPECT_EQ(run.problems, expected);
 }
 
@@ -109,7 +116,7 @@ class RefusingFiles : public vx::posix::PosixFiles {
 TEST(RenameList, RefusedDeletionStaysWithItsReason) {
   RefusingFiles files;
   auto run = RunRenameList("[Rename]\nNUL=/opt/v/pelzorn.exe\n", files);
-  EXPECT_EQ(run.problems, std::vector<std::string>{"NUL=/opt/v/pelzorn.exe: access denied"});
+  EXPECT_EQ(run.problems, std::vector<std::string>{"\"NUL=/opt/v/pelzorn.exe\": access denied"});
 }
 
 // The program as the autostart entry runs it: no arguments, the environment pointing at a tree.
@@ -159,12 +166,70 @@ TEST(WininitProgram, FailedEntryIsReportedAndStaysInTheBackup) {
   Outcome outcome = RunProgram(tree);
   EXPECT_EQ(outcome.status, 1);
   const std::string ini = tree.Path("state/vexmor/WININIT.INI");
-  EXPECT_EQ(outcome.errors, "vexmor-wininit: " + ini + ": NUL=" + tree.Path("inst") +
-                                ": folder not empty\n"
-                                "vexmor-wininit: 1 of 1 entries failed; they stay in " +
-                                tree.Path("state/vexmor/WININIT.BAK") + "\n");
+  EXPECT_EQ(outcome.errors, "vexmor-wininit: \"" + ini + "\": \"NUL=" + tree.Path("inst") +
+                                "\": folder not empty\n"
+                                "vexmor-wininit: 1 of 1 entries failed; the list was set aside as \"" +
+                                tree.Path("state/vexmor/WININIT.BAK") + "\" and does not run again\n");
   EXPECT_EQ(tree.Read("state/vexmor/WININIT.BAK"), entries);
   EXPECT_FALSE(tree.Exists("state/vexmor/WININIT.INI"));
+}
+
+// Set aside, then act: a list that cannot become WININIT.BAK is not carried out at all, so it can
+// never run twice; once it can, it runs, and an entry naming the list's own lock is refused.
+TEST(WininitProgram, ListThatCannotBeSetAsideIsNotCarriedOut) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const std::string ini = "home/.local/state/vexmor/WININIT.INI";
+  const std::string list = "[Rename]\nNUL=" + tree.Write("victim", "x") + "\nNUL=" +
+                           tree.Path(ini) + ".lock\n";
+  tree.Write(ini, list);
+  tree.Write("home/.local/state/vexmor/WININIT.BAK/kept", "x");
+  Outcome outcome = RunProgram(tree);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.errors.find("cannot be set aside; nothing is done"), std::string::npos)
+      << outcome.errors;
+  EXPECT_TRUE(tree.Exists("victim"));
+  EXPECT_EQ(tree.Read(ini), list);
+  std::filesystem::remove_all(tree.Path("home/.local/state/vexmor/WININIT.BAK"));
+  outcome = RunProgram(tree);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.errors.find(".lock\": names a file of the list itself"), std::string::npos)
+      << outcome.errors;
+  EXPECT_FALSE(tree.Exists("victim"));
+  EXPECT_TRUE(tree.Exists(ini + ".lock"));
+  EXPECT_EQ(tree.Read("home/.local/state/vexmor/WININIT.BAK"), list);
+}
+
+// The uninstaller reads the section, the list is carried out, then the uninstaller writes: the
+// finished entry does not come back, and the new one is kept. And the other way round: an entry
+// another writer added meanwhile is kept beside the new one.
+TEST(WininitProgram, SectionWriteAfterTheListRanKeepsOnlyNewEntries) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const std::string ini = "home/.local/state/vexmor/WININIT.INI";
+  const std::string victim = tree.Write("victim", "x");
+  struct Row {
+    std::string between;  // what happens between read and write: "run", or a line to add
+    std::string after;
+  };
+  for (const Row& row : {Row{"run", "[Rename]\nNUL=/new\n"},
+                         Row{"NUL=/other\n", "[Rename]\nNUL=" + victim + "\nNUL=/other\nNUL=/new\n"}}) {
+    tree.Write(ini, "[Rename]\nNUL=" + victim + "\n");
+    vx::posix::IniProfile profile;
+    char section[4096];
+    const std::uint32_t n =
+        profile.GetPrivateProfileSectionA("Rename", section, sizeof section, "WININIT.INI");
+    const std::string data = std::string(section, n) + std::string("NUL=/new\0\0", 10);
+    profile.beforeWrite = [&] {
+      if (row.between == "run")
+        EXPECT_EQ(RunProgram(tree).status, 0);
+      else
+        tree.Write(ini, tree.Read(ini) + row.between);
+    };
+    ASSERT_TRUE(profile.WritePrivateProfileSectionA("Rename", data.c_str(), "WININIT.INI"));
+    EXPECT_EQ(tree.Read(ini), row.after);
+  }
+  EXPECT_FALSE(tree.Exists("victim"));
 }
 
 TEST(WininitProgram, ListOthersMayWriteIsNotCarriedOut) {

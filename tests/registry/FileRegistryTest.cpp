@@ -18,6 +18,7 @@
 #include "TempFolder.h"
 #include "panel/SettingsStore.h"
 #include "platform/posix/FileRegistry.h"
+#include "platform/posix/FileText.h"
 #include "platform/posix/RegText.h"
 
 using vx::posix::FileRegistry;
@@ -418,6 +419,21 @@ TEST(FileRegistry, CloseKeyTellsWhenTheWriteFails) {
   EXPECT_NE(f.registry.CloseKey(k), vx::kOk);
   EXPECT_EQ(ReadText(folder), "in the way");
   EXPECT_EQ(f.warnings.size(), 1u);
+}
+
+// Once the new hive is renamed into place the change is saved: a folder that cannot be synced
+// then is told on stderr and is no failed commit.
+TEST(FileRegistry, UnsyncedFolderAfterTheRenameIsNoFailedCommit) {
+  TempFolder tmp;
+  Fixture f(tmp / "reg");
+  vx::posix::SetFolderSyncForTests([](const std::string&) { return EIO; });
+  testing::internal::CaptureStderr();
+  SetDword(f.registry, vx::kHKeyCurrentUser, kSettingsKey, "Port", 0x240);
+  const std::string told = testing::internal::GetCapturedStderr();
+  vx::posix::SetFolderSyncForTests(nullptr);
+  EXPECT_NE(told.find("the change is saved"), std::string::npos) << told;
+  Fixture fresh(tmp / "reg");
+  EXPECT_EQ(Dword(fresh.registry, vx::kHKeyCurrentUser, kSettingsKey, "Port"), 0x240u);
 }
 
 TEST(FileRegistry, ChangesOfAHandleAreSeenAtOnceAndWrittenWhenItCloses) {

@@ -41,6 +41,14 @@ bool BlankAroundValue(std::string_view line) {
   return blank(line[eq + 1]) || blank(line.back());
 }
 
+// The path with each run of separators made one, as the file system reads it.
+std::string OneSeparatorEach(std::string_view path, char separator) {
+  std::string out;
+  for (char c : path)
+    if (c != separator || out.empty() || out.back() != separator) out += c;
+  return out;
+}
+
 // Deletes the file or empty folder; the reason it could not, or nothing when it is done.
 std::optional<std::string> Delete(const std::string& path, vx::Files& files) {
   if (auto problem = PathProblem(path, files.Separator())) return problem;
@@ -70,24 +78,32 @@ std::string ErrorText(std::uint32_t error) {
   }
 }
 
-RenameRun RunRenameList(std::string_view iniText, vx::Files& files) {
+RenameRun RunRenameList(std::string_view iniText, vx::Files& files,
+                        const std::vector<std::string>& ownFiles) {
   RenameRun run;
-  const auto entries = vx::posix::ReadIniSection(iniText, kRenameSection);
-  const auto lines = vx::posix::ReadIniSectionLines(iniText, kRenameSection);
+  using vx::posix::Sections;
+  const auto entries = vx::posix::ReadIniSection(iniText, kRenameSection, Sections::kEvery);
+  const auto lines = vx::posix::ReadIniSectionLines(iniText, kRenameSection, Sections::kEvery);
+  const char separator = files.Separator();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::string& entry = entries[i];
     std::size_t eq = entry.find('=');
     std::optional<std::string> problem;
-    if (eq == std::string::npos)
+    if (eq == std::string::npos) {
       problem = "not an entry";
-    else if (BlankAroundValue(lines[i]))
+    } else if (BlankAroundValue(lines[i])) {
       problem = "blanks around the path: the path meant cannot be told";
-    else if (IsNulKey(std::string_view(entry).substr(0, eq)))
-      problem = Delete(entry.substr(eq + 1), files);
-    else
+    } else if (!IsNulKey(std::string_view(entry).substr(0, eq))) {
       problem = "renaming is not supported";
+    } else {
+      const std::string path = entry.substr(eq + 1);
+      const std::string plain = OneSeparatorEach(path, separator);
+      for (const auto& own : ownFiles)
+        if (plain == OneSeparatorEach(own, separator)) problem = "names a file of the list itself";
+      if (!problem) problem = Delete(path, files);
+    }
     if (problem)
-      run.problems.push_back(entry + ": " + *problem);
+      run.problems.push_back("\"" + lines[i] + "\": " + *problem);
     else
       ++run.done;
   }

@@ -1,7 +1,8 @@
-// What vexmor-wininit does with the [Rename] section of WININIT.INI: carry out each "NUL=path"
-// entry in order (delete the file, or the folder when it is empty), once. What failed is reported;
-// the caller then sets the whole file aside, as the system start-up does, so no entry is ever
-// carried out a second time (a program installed again at the same path is never touched).
+// What vexmor-wininit does with the [Rename] sections of WININIT.INI: carry out each "NUL=path"
+// entry in file order (delete the file, or the folder when it is empty), once. The caller has set
+// the whole file aside before, as the system start-up does, so no entry is ever carried out a
+// second time (a program installed again at the same path is never touched). What failed is
+// reported.
 //
 // Logic only: the file system comes in as vx::Files and the file's text as a string, so the
 // decisions are tested on temporary trees and fakes alike.
@@ -19,16 +20,18 @@ inline constexpr std::string_view kRenameSection = "Rename";
 
 struct RenameRun {
   std::size_t done = 0;               // entries carried out (or already gone)
-  std::vector<std::string> problems;  // one line per entry that failed: the entry and the reason
+  std::vector<std::string> problems;  // one per entry that failed: its line, quoted, and the reason
 };
 
 // An entry is done when its deletion succeeds or finds nothing to delete (2, or 3 for a missing
 // folder on the way). It fails when the deletion fails otherwise (a folder that is not empty, a
 // refused permission, a file where a folder is on the way), when its path is not one this program
-// deletes exactly as written (not absolute, a NUL in it, a final '/', a "." or ".." part), or when
-// it is a rename ("new=old") rather than a deletion, which this stand-in does not carry out.
-// Everything outside the section is ignored.
-RenameRun RunRenameList(std::string_view iniText, vx::Files& files);
+// deletes exactly as written (not absolute, a NUL in it, a final '/', a "." or ".." part), when it
+// names one of `ownFiles` (the list, its backup and its lock), when its line is not an entry (no
+// '='), or when it is a rename ("new=old") rather than a deletion, which this stand-in does not
+// carry out. Everything outside the sections is ignored.
+RenameRun RunRenameList(std::string_view iniText, vx::Files& files,
+                        const std::vector<std::string>& ownFiles = {});
 
 // The text for a Windows error number, for the problem lines.
 std::string ErrorText(std::uint32_t error);

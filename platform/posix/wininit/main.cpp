@@ -1,10 +1,10 @@
 // vexmor-wininit: the start-up rename list for Linux, which has none of its own.
 //
 // Typical use: run with no arguments at login (the install step registers an XDG autostart entry).
-// It reads WININIT.INI in ${XDG_STATE_HOME:-$HOME/.local/state}/vexmor, carries out the "NUL=path"
-// entries of its [Rename] section in order, once, and then renames the file to WININIT.BAK beside
-// it (replacing an older one), as the system start-up does: the list is then empty, and what
-// failed is reported on stderr, one line each, and stays readable in WININIT.BAK. It holds the
+// It reads WININIT.INI in ${XDG_STATE_HOME:-$HOME/.local/state}/vexmor, renames it to WININIT.BAK
+// beside it (replacing an older file) and only then carries out the "NUL=path" entries of its
+// [Rename] sections in file order, as the system start-up does: a list runs at most once, and
+// what failed is reported on stderr, one line each, and stays readable in WININIT.BAK. It holds the
 // lock the uninstaller's section write takes, so no entry written meanwhile is lost. Like ssh with
 // its key files, it does nothing with a file or folder that another user owns or that group or
 // others may write. Exit status 0 when every entry was carried out, 1 otherwise.
@@ -32,6 +32,8 @@ void Report(std::string line) {
   std::fprintf(stderr, "%s: %s\n", kProgram, line.c_str());
 }
 
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
 // Why a file or folder of the list cannot be trusted, or "" when it can.
 std::string Untrusted(const struct stat& st) {
   if (st.st_uid != ::geteuid()) return "it belongs to another user";
@@ -56,48 +58,56 @@ int main(int argc, char** argv) {
   struct stat st;
   if (::stat(folder.c_str(), &st) != 0) {
     if (errno == ENOENT) return 0;  // nothing was ever scheduled
-    Report(folder + ": " + std::strerror(errno));
+    Report(Quoted(folder) + ": " + std::strerror(errno));
     return 1;
   }
   if (std::string why = Untrusted(st); !why.empty()) {
-    Report(folder + ": " + why + "; nothing is done");
+    Report(Quoted(folder) + ": " + why + "; nothing is done");
     return 1;
   }
   vx::posix::FileLock lock;
   if (int error = lock.Take(path + ".lock"); error != 0) {
-    Report(path + ".lock: cannot lock the list (" + std::strerror(error) + "); nothing is done");
+    Report(Quoted(path + ".lock") + ": cannot lock the list (" + std::strerror(error) +
+           "); nothing is done");
     return 1;
   }
   if (::lstat(path.c_str(), &st) != 0) {
     if (errno == ENOENT) return 0;  // nothing scheduled
-    Report(path + ": " + std::strerror(errno));
+    Report(Quoted(path) + ": " + std::strerror(errno));
     return 1;
   }
   if (std::string why = Untrusted(st); S_ISREG(st.st_mode) && !why.empty()) {
-    Report(path + ": " + why + "; nothing is done");
+    Report(Quoted(path) + ": " + why + "; nothing is done");
     return 1;
   }
   std::string text;
   if (!S_ISREG(st.st_mode) ||
       !vx::posix::ReadSmallFileInto(path, vx::posix::kProfileLimit, text, false)) {
-    Report(path + ": cannot be read; nothing is done");
+    Report(Quoted(path) + ": cannot be read; nothing is done");
     return 1;
   }
-  vx::wininit::RunnerFiles files;
-  vx::wininit::RenameRun run = vx::wininit::RunRenameList(text, files);
-  for (const auto& problem : run.problems) Report(path + ": " + problem);
-  // Carried out once: the list is set aside whatever the outcome.
+  // Set aside first, then act: whatever fails after this point, the list never runs again.
   const std::string backup = folder + "/WININIT.BAK";
-  if (::rename(path.c_str(), backup.c_str()) != 0) {
-    Report(path + ": cannot be renamed to WININIT.BAK (" + std::strerror(errno) +
-           "); its entries would run again at the next login");
+  if (::lstat(backup.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    Report(Quoted(backup) + ": not a file, so the list cannot be set aside; nothing is done and " +
+           "the list stays for the next login");
     return 1;
   }
-  vx::posix::SyncFolder(folder);
+  if (::rename(path.c_str(), backup.c_str()) != 0) {
+    Report(Quoted(path) + ": cannot be renamed to WININIT.BAK (" + std::strerror(errno) +
+           "); nothing is done and the list stays for the next login");
+    return 1;
+  }
+  vx::posix::SyncFolderAfterRename(folder);
+  vx::wininit::RunnerFiles files;
+  vx::wininit::RenameRun run =
+      vx::wininit::RunRenameList(text, files, {path, backup, path + ".lock"});
+  for (const auto& problem : run.problems) Report(Quoted(path) + ": " + problem);
   if (!run.problems.empty()) {
     Report(std::to_string(run.problems.size()) + " of " +
-           std::to_string(run.problems.size() + run.done) + " entries failed; they stay in " +
-           backup);
+           std::to_string(run.problems.size() + run.done) +
+           " entries failed; the list was set aside as " + Quoted(backup) +
+           " and does not run again");
     return 1;
   }
   return 0;
