@@ -73,8 +73,10 @@ DIR* FolderHandles::Open(const std::string& folder) {
     errno = error;
     return nullptr;
   }
+  // Kept without its final separators: "X", "X/" and "X//" name one folder, and a path below it
+  // may join its name with one or more.
   std::string prefix = folder;
-  if (prefix.empty() || prefix.back() != '/') prefix += '/';
+  while (!prefix.empty() && prefix.back() == '/') prefix.pop_back();
   open_.push_back({dir, std::move(prefix), nullptr, DT_UNKNOWN, 0});
   return dir;
 }
@@ -124,8 +126,11 @@ Place FolderHandles::Locate(const char* path) const {
   // The innermost folder first: the walk works in the folder it opened last.
   for (auto it = open_.rbegin(); it != open_.rend(); ++it) {
     const std::string& prefix = it->prefix;
-    if (length <= prefix.size() || std::memcmp(path, prefix.data(), prefix.size()) != 0) continue;
+    if (length <= prefix.size() + 1 || std::memcmp(path, prefix.data(), prefix.size()) != 0 ||
+        path[prefix.size()] != '/')
+      continue;
     const char* below = path + prefix.size();
+    while (*below == '/') ++below;
     const char* slash = std::strrchr(below, '/');
     const char* name = slash ? slash + 1 : below;
     place.name = name;

@@ -138,3 +138,23 @@ TEST_F(PosixUninstall, ReadOnlyStaysReportedMissingStaysSilent) {
 }
 
 }  // namespace
+
+// The desktop as the user's tools may spell it: separators doubled or at the end, in
+// user-dirs.dirs or in HOME.
+TEST_F(PosixUninstall, DesktopSpelledWithExtraSeparatorsIsSwept) {
+  const std::string program = install + "/Volsar.exe";
+  struct Row {
+    const char* value;
+    const char* homeEnd;
+  };
+  for (const Row& row : {Row{"$HOME/Desktop//", ""}, Row{"$HOME//Desktop/", "/"},
+                         Row{"$HOME/Desktop", "//"}}) {
+    SetUp();  // registered again: the run before removed the registration
+    tree.SetEnv("HOME", (tree.Path("home") + row.homeEnd).c_str());
+    tree.Write("home/.config/user-dirs.dirs", std::string("XDG_DESKTOP_DIR=\"") + row.value + "\"\n");
+    tree.Write("home/Desktop/Group/volsar.desktop", Application(program));
+    Run();
+    EXPECT_FALSE(tree.Exists("home/Desktop/Group")) << row.value << " " << row.homeEnd;
+    EXPECT_TRUE(tree.Exists("home/Desktop")) << row.value << " " << row.homeEnd;
+  }
+}
