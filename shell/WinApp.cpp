@@ -29,10 +29,15 @@ bool CWinApp::OnCmdMsg(unsigned command) {
 void CWinApp::OnHelp() {
   // The framework's help: the program's help file in a window owned by its dialog. A program
   // without a help file (the uninstaller) does nothing.
+  // F1 inside a message the help shows (it runs its own loop, and passes F1 to its owner)
+  // does nothing: one message at a time.
   vx::DialogWindow* owner = m_pMainWnd ? m_pMainWnd->Window() : nullptr;
-  if (!m_toolkit || !owner) return;
+  if (!m_toolkit || !owner || m_inHelp) return;
   const std::string path = m_toolkit->HelpFilePath();
-  if (!path.empty()) m_toolkit->ShowHelp(*owner, path);
+  if (path.empty()) return;
+  m_inHelp = true;
+  m_toolkit->ShowHelp(*owner, path);
+  m_inHelp = false;
 }
 
 vx::IconRef CWinApp::LoadIcon(int id) { return m_toolkit ? m_toolkit->LoadIcon(id) : 0; }

@@ -35,6 +35,7 @@ class CWinApp {
 
  private:
   vx::Toolkit* m_toolkit = nullptr;
+  bool m_inHelp = false;  // OnHelp is showing the help or its message
 };
 
 // The one application object, or null before it is constructed.

@@ -2,11 +2,19 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "shell/HelpText.h"
 #include "shell/qt/QtDialogWindow.h"
@@ -20,9 +28,30 @@ bool Set(const char* name) {
   return value && *value;
 }
 
-// The most of a help file the help window shows: laying out Markdown takes a second or two for
-// each megabyte, during which the program does not answer.
-constexpr qint64 kHelpTextLimit = 1024 * 1024;
+// The help file's first bytes, as many as the help window may show, and its size; nothing when it
+// is not a regular file that can be opened. Opened without blocking (a FIFO in its place would
+// wait for a writer), and looked at before a byte is read.
+std::optional<std::pair<std::string, std::uint64_t>> ReadHelpFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHelpPlainLimit)), '\0');
+  std::size_t kept = 0;
+  while (kept < head.size()) {
+    const ssize_t n = ::read(fd, head.data() + kept, head.size() - kept);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    kept += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  head.resize(kept);
+  return std::make_pair(std::move(head), size);
+}
 
 QString VersionText(const ProgramResources& resources, const char* name) {
   if (resources.version)
@@ -80,22 +109,18 @@ void QtToolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
   }
   const QString product = VersionText(m_resources, "ProductName");
   const QByteArray caption = product.toLocal8Bit();
-  QFile file(QString::fromLocal8Bit(path));
-  if (!file.open(QIODevice::ReadOnly)) {
+  const auto file = ReadHelpFile(path);
+  if (!file) {
     owner.MessageBox(HelpMissingMessage(path).c_str(), caption.constData(), kMbIconInformation);
     return;
   }
-  const qint64 size = file.size();
-  const QByteArray bytes = file.read(kHelpTextLimit);
-  if (bytes.isEmpty()) {
+  if (file->first.empty()) {
     owner.MessageBox(HelpEmptyMessage(path).c_str(), caption.constData(), kMbIconInformation);
     return;
   }
-  // Bytes that are not UTF-8 show as replacement characters; a file past the limit shows its
-  // beginning and says so.
-  QString text = QString::fromUtf8(bytes);
-  if (size > bytes.size())
-    text += QStringLiteral("\n\n") + QString::fromStdString(HelpCutNote(bytes.size(), size));
+  // Bytes that are not UTF-8 show as replacement characters.
+  const HelpWindowText shown = HelpWindowTextOf(file->first, file->second);
+  const QString text = QString::fromUtf8(shown.text.data(), static_cast<qsizetype>(shown.text.size()));
 
   auto* dialog = reinterpret_cast<QWidget*>(owner.Handle());
   auto* viewer = new QDialog(dialog);
@@ -104,7 +129,10 @@ void QtToolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
   viewer->setWindowTitle(product.isEmpty() ? QStringLiteral("Help") : product + QStringLiteral(" Help"));
   auto* browser = new QTextBrowser(viewer);
   browser->setOpenLinks(false);
-  browser->setMarkdown(text);
+  if (shown.markdown)
+    browser->setMarkdown(text);
+  else
+    browser->setPlainText(text);
   auto* layout = new QVBoxLayout(viewer);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser);

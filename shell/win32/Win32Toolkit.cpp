@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 // <windows.h> renames these to their ANSI forms; here they are the back end's own members.
@@ -52,10 +54,13 @@ AccelRef Win32Toolkit::LoadAccelerators(int id) {
 
 std::string Win32Toolkit::HelpFilePath() const {
   if (!m_helpFile) return {};
-  char program[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameA(Native(m_instance), program, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return {};
-  std::string path(program, length);
+  // Room for any path the system gives; one that is too long to open still names the file in
+  // the message that help is not available.
+  std::string program(32768, '\0');
+  const DWORD length =
+      ::GetModuleFileNameA(Native(m_instance), program.data(), static_cast<DWORD>(program.size()));
+  if (length == 0 || length >= program.size()) return m_helpFile;
+  std::string path(program, 0, length);
   const std::size_t cut = path.find_last_of('\\');
   path.erase(cut == std::string::npos ? 0 : cut + 1);
   return path + m_helpFile;
@@ -67,27 +72,38 @@ void Win32Toolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
     return;
   }
   const char* caption = m_helpCaption ? m_helpCaption : "Help";
-  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The size from the folder entry, all 64 bits of it (reading a whole file to count it would
+  // freeze the panel); a folder in the file's place cannot be opened. ANSI calls take a path
+  // shorter than MAX_PATH.
+  WIN32_FIND_DATAA found;
+  const HANDLE find = path.size() < MAX_PATH ? ::FindFirstFileA(path.c_str(), &found)
+                                             : INVALID_HANDLE_VALUE;
+  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
+  const HANDLE file =
+      find == INVALID_HANDLE_VALUE || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          ? INVALID_HANDLE_VALUE
+          : ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     owner.MessageBox(HelpMissingMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
     return;
   }
-  // The beginning of the file, as much as the window can show, and the size of the whole.
-  std::string head(kHelpTextLimit, '\0');
-  std::size_t kept = 0, size = 0;
-  for (;;) {
-    char rest[4096];
-    char* into = kept < head.size() ? head.data() + kept : rest;
-    const DWORD room = static_cast<DWORD>(kept < head.size() ? head.size() - kept : sizeof rest);
+  const std::uint64_t size =
+      (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+  // The beginning of the file, as much as the window can show, and no more.
+  std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHelpTextLimit)), '\0');
+  std::size_t kept = 0;
+  while (kept < head.size()) {
     DWORD read = 0;
-    if (!::ReadFile(file, into, room, &read, nullptr) || read == 0) break;
-    if (into != rest) kept += read;
-    size += read;
+    if (!::ReadFile(file, head.data() + kept, static_cast<DWORD>(head.size() - kept), &read,
+                    nullptr) ||
+        read == 0)
+      break;
+    kept += read;
   }
   ::CloseHandle(file);
   head.resize(kept);
-  if (size == 0) {
+  if (head.empty()) {
     owner.MessageBox(HelpEmptyMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
     return;
   }

@@ -78,6 +78,7 @@ class FakeToolkit : public vx::Toolkit {
   std::vector<int> createdTemplates;
   ScriptedWindow* lastWindow = nullptr;
   int helpShown = 0;
+  std::function<void()> duringHelp;
   std::string helpPath = "/opt/vexmor/Volsar.hlp";  // "": a program without a help file
   std::function<void()> onCreate;
 
@@ -91,5 +92,8 @@ class FakeToolkit : public vx::Toolkit {
   vx::IconRef LoadIcon(int id) override { return id == 128 ? 0x128 : 0; }
   vx::AccelRef LoadAccelerators(int id) override { return id == 129 ? 0x129 : 0; }
   std::string HelpFilePath() const override { return helpPath; }
-  void ShowHelp(vx::DialogWindow&, const std::string&) override { ++helpShown; }
+  void ShowHelp(vx::DialogWindow&, const std::string&) override {
+    ++helpShown;
+    if (duringHelp) duringHelp();  // as if F1 came while its message is up
+  }
 };

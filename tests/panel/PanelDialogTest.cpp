@@ -16,6 +16,7 @@
 #include <functional>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "DialogTestSupport.h"
 
@@ -298,11 +299,16 @@ TEST_F(PanelDialog, F1OpensOneHelpWindowThatEscapeClosesAndAMissingOrEmptyFileIs
   EXPECT_TRUE(activeAfterClose);
   EXPECT_EQ(gains.first, 1);
 
-  // A missing file and an empty one: a message naming the full path, and the dialog goes on.
-  for (const QString& folder : {dir.filePath("nowhere"), dir.filePath("empty")}) {
+  // A missing file, an empty one, and a FIFO or a folder in its place (a FIFO would block an open
+  // for reading): a message naming the full path, and the dialog goes on.
+  QDir().mkpath(dir.filePath("empty"));
+  QFile(dir.filePath("empty/Volsar.hlp")).open(QIODevice::WriteOnly);
+  QDir().mkpath(dir.filePath("fifo"));
+  ASSERT_EQ(::mkfifo(dir.filePath("fifo/Volsar.hlp").toLocal8Bit().constData(), 0600), 0);
+  QDir().mkpath(dir.filePath("folder/Volsar.hlp"));
+  for (const QString& folder : {dir.filePath("nowhere"), dir.filePath("empty"),
+                                dir.filePath("fifo"), dir.filePath("folder")}) {
     helpDir = folder;
-    QDir().mkpath(dir.filePath("empty"));
-    QFile(dir.filePath("empty/Volsar.hlp")).open(QIODevice::WriteOnly);
     boxes.clear();
     Run([&](vx::QtDialogWidget& w) {
       AnswerNextMessageBox();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "../panel/FakeToolkit.h"
 #include "panel/res/Resources.h"
@@ -86,6 +87,49 @@ TEST(Shell, DialogPaintsTheIconOnlyWhenMinimised) {
   EXPECT_EQ(defaults, 1);
   EXPECT_EQ(painted, (std::vector<std::pair<int, int>>{{0, 0}}));
   EXPECT_EQ(dragIcon, 0x128u);
+}
+
+// The help window's text for generated files: Markdown only for a small whole file; otherwise
+// the file's first bytes as plain text, NUL shown as a blank, with breaks put only into long
+// runs and never inside a UTF-8 sequence of up to four bytes, and a note when it is cut.
+TEST(HelpText, WindowTextIsTheFileWithBreaksInLongLinesOnly) {
+  std::mt19937 random(7);
+  const std::string pieces[] = {"a", " ", "\n", "\r\n", "\r", std::string(1, '\0'), "\xC3\xA9",
+                                "\xE2\x82\xAC", "\xF0\x9F\x8E\xA4", "\x80", "**", "|"};
+  for (int round = 0; round < 200; ++round) {
+    std::string file;
+    const std::size_t size = random() % 2 ? random() % 6000 : random() % 400000;
+    const bool oneLine = round % 3 == 0;
+    while (file.size() < size) file += oneLine ? pieces[random() % 2 ? 0 : 6] : pieces[random() % 12];
+    const std::uint64_t total = round % 5 == 0 ? (std::uint64_t{1} << 32) + file.size() : file.size();
+    const vx::HelpWindowText shown = vx::HelpWindowTextOf(file, total);
+    ASSERT_EQ(shown.markdown, total <= vx::kHelpMarkdownLimit) << round;
+    if (shown.markdown) {
+      EXPECT_EQ(shown.text, file);
+      continue;
+    }
+    const std::size_t head = std::min(file.size(), vx::kHelpPlainLimit);
+    std::size_t i = 0, j = 0, line = 0;
+    for (; i < head; ++j) {
+      ASSERT_LT(j, shown.text.size()) << round;
+      const char c = file[i] == '\0' ? ' ' : file[i];
+      if (shown.text[j] == c) {
+        ++i;
+        line = c == '\n' || c == '\r' ? 0 : line + 1;
+        ASSERT_LE(line, vx::kHelpLineLimit + 4) << round;  // every long run is broken
+        continue;
+      }
+      // A break of ours: after a long run, and before a sequence's first byte unless the run
+      // is longer than any sequence.
+      ASSERT_EQ(shown.text[j], '\n') << round << " at " << i;
+      EXPECT_GE(line, vx::kHelpLineLimit);
+      EXPECT_TRUE((static_cast<unsigned char>(file[i]) & 0xC0) != 0x80 ||
+                  line >= vx::kHelpLineLimit + 4);
+      line = 0;
+    }
+    EXPECT_EQ(shown.text.substr(j), head < total ? "\n\n" + vx::HelpCutNote(head, total) : "")
+        << round;
+  }
 }
 
 TEST(Shell, OkAndCancelEndTheRunAndOnlyHelpReachesTheApplication) {
