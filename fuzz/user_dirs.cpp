@@ -1,5 +1,6 @@
-// user-dirs.dirs: any text gives the default or a folder (absolute, no control character), and a
-// folder written as xdg-user-dirs-update writes it reads back as written.
+// user-dirs.dirs: any text gives the default or a folder (absolute, no control character, one
+// spelling), and a folder written as xdg-user-dirs-update writes it reads back as written, less
+// repeated and final separators.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "Check.h"
@@ -20,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   const std::string folder = input.ConsumeRandomLengthString(60);
   const std::string text = input.ConsumeRemainingBytesAsString();
-  FUZZ_CHECK(IsFolder(vx::posix::DesktopFolder(text, "/home/u")));
+  const std::string desktop = vx::posix::DesktopFolder(text, "/home/u");
+  FUZZ_CHECK(IsFolder(desktop) && desktop == vx::posix::WithoutExtraSeparators(desktop));
 
   std::string line = "XDG_DESKTOP_DIR=\"";
   for (char c : folder) {
@@ -29,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   line += "\"\n";
   const std::string read = vx::posix::DesktopFolder(text + "\n" + line, "/home/u");
-  FUZZ_CHECK(IsFolder(folder) ? read == folder : read == vx::posix::DesktopFolder(text, "/home/u"));
+  FUZZ_CHECK(IsFolder(folder) ? read == vx::posix::WithoutExtraSeparators(folder)
+                              : read == vx::posix::DesktopFolder(text, "/home/u"));
   return 0;
 }
