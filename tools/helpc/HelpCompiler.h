@@ -1,0 +1,59 @@
+// The help text, written once in a small Markdown subset, compiled into a Windows Help 3.1 file
+// (what WINHELP.EXE and WINHLP32.EXE open) and its contents file.
+//
+// The subset: "# " the help's title (the first line), "## " a heading, "- " a list item (lines that
+// follow it without a blank line belong to it), other lines a paragraph (a blank line ends it),
+// "**" around bold text. Text is ASCII. Anything else is refused, naming its line: the help would
+// show it otherwise than written.
+//
+// The file: the 16-byte header, the internal files |SYSTEM (title), |TOPIC (one topic holding every
+// block, uncompressed 4 KB topic blocks), |FONT (four fonts), |CONTEXT (the topic's context
+// string) and the internal directory, a B+ tree of one leaf page, last.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vx::help {
+
+struct Run {
+  std::string text;
+  bool bold = false;
+};
+
+struct Block {
+  enum Kind { kTitle, kHeading, kParagraph, kItem } kind = kParagraph;
+  std::vector<Run> runs;
+  int line = 0;  // where it starts in the source, counted from 1
+};
+
+struct Source {
+  std::string title;  // the text of the "# " line
+  std::vector<Block> blocks;
+};
+
+// The parsed source, or the line it cannot express and why ("line 7: tables are not supported").
+struct Parsed {
+  Source source;
+  std::string error;
+};
+Parsed ParseMarkdown(std::string_view text);
+
+// The context string of the one topic, which the contents file names.
+inline constexpr std::string_view kTopicContext = "IDH_CONTENTS";
+
+// The context string's hash, as the help viewers look it up in |CONTEXT.
+std::int32_t ContextHash(std::string_view context);
+
+// The window title of the help: the source's title and " Help".
+std::string HelpTitle(const Source& source);
+
+// The .hlp file's bytes; "" with `error` set when a block does not fit a topic block.
+std::string CompileHelp(const Source& source, std::string* error);
+
+// The .cnt contents file naming the topic, for the help file named `hlpName`.
+std::string ContentsFile(const Source& source, std::string_view hlpName);
+
+}  // namespace vx::help
