@@ -25,6 +25,7 @@
 #include "platform/win32/DirectPorts.h"
 #include "platform/win32/SystemFamily.h"
 #include "platform/win32/SystemRegistry.h"
+#include "shell/win32/ProgramHelpText.h"
 #include "shell/win32/Win32Toolkit.h"
 
 CPanelApp theApp;
@@ -105,7 +106,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
 
   const vx::ProgramResources& resources = PanelResources();
-  vx::win32::Win32Toolkit toolkit(instance, resources.helpFile, "Vexmor Recording Help");
+  vx::win32::Win32Toolkit toolkit(instance, resources.helpFile, "Vexmor Recording Help",
+                                  {reinterpret_cast<const char*>(vx::win32::kProgramHelpText),
+                                   vx::win32::kProgramHelpTextSize});
   theApp.SetPlatform({ports, &registry});
   return AfxWinMain(theApp, toolkit);
 }

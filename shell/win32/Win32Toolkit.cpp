@@ -29,11 +29,31 @@ HINSTANCE Native(void* instance) { return static_cast<HINSTANCE>(instance); }
 
 }  // namespace
 
-Win32Toolkit::Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption)
-    : m_instance(instance), m_helpFile(helpFile), m_helpCaption(helpCaption) {
+// WinHelpA, looked up at run time in USER32 (which every program of ours has loaded), so that the
+// images import nothing a system without a help viewer lacks.
+using WinHelpFunction = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
+
+WinHelpFunction WinHelpEntry() {
+  const HMODULE user = ::GetModuleHandleA("USER32.DLL");
+  return user ? reinterpret_cast<WinHelpFunction>(
+                    reinterpret_cast<void (*)()>(::GetProcAddress(user, "WinHelpA")))
+              : nullptr;
+}
+
+Win32Toolkit::Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption,
+                           std::string_view helpText)
+    : m_instance(instance), m_helpFile(helpFile), m_helpCaption(helpCaption), m_helpText(helpText) {
   // Registers the trackbar class ("msctls_trackbar32") that the panel's template names.
   ::InitCommonControls();
 }
+
+Win32Toolkit::~Win32Toolkit() {
+  if (m_viewerFile.empty()) return;
+  if (const WinHelpFunction winHelp = WinHelpEntry())
+    winHelp(nullptr, m_viewerFile.c_str(), HELP_QUIT, 0);
+}
+
+bool Win32Toolkit::SystemHelpViewer() { return (::GetVersion() & 0xFF) < 6; }
 
 std::unique_ptr<DialogWindow> Win32Toolkit::CreateDialogWindow(CDialog& owner, int templateId) {
   if (!::FindResourceA(Native(m_instance), MAKEINTRESOURCEA(templateId), RT_DIALOG))
@@ -71,43 +91,21 @@ void Win32Toolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
     help::BringForward();
     return;
   }
+  if (SystemHelpViewer()) {
+    // The viewer shows its own message for a file it cannot open; the panel goes on.
+    if (const WinHelpFunction winHelp = WinHelpEntry()) {
+      if (winHelp(reinterpret_cast<HWND>(owner.Handle()), path.c_str(), HELP_CONTENTS, 0))
+        m_viewerFile = path;
+      return;
+    }
+  }
   const char* caption = m_helpCaption ? m_helpCaption : "Help";
-  // The size from the folder entry, all 64 bits of it (reading a whole file to count it would
-  // freeze the panel); a folder in the file's place cannot be opened. ANSI calls take a path
-  // shorter than MAX_PATH.
-  WIN32_FIND_DATAA found;
-  const HANDLE find = path.size() < MAX_PATH ? ::FindFirstFileA(path.c_str(), &found)
-                                             : INVALID_HANDLE_VALUE;
-  if (find != INVALID_HANDLE_VALUE) ::FindClose(find);
-  const HANDLE file =
-      find == INVALID_HANDLE_VALUE || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          ? INVALID_HANDLE_VALUE
-          : ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    owner.MessageBox(HelpMissingMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
-    return;
-  }
-  const std::uint64_t size =
-      (static_cast<std::uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-  // The beginning of the file, as much as the window can show, and no more.
-  std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(size, kHelpTextLimit)), '\0');
-  std::size_t kept = 0;
-  while (kept < head.size()) {
-    DWORD read = 0;
-    if (!::ReadFile(file, head.data() + kept, static_cast<DWORD>(head.size() - kept), &read,
-                    nullptr) ||
-        read == 0)
-      break;
-    kept += read;
-  }
-  ::CloseHandle(file);
-  head.resize(kept);
-  if (head.empty()) {
+  if (m_helpText.empty()) {
     owner.MessageBox(HelpEmptyMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
     return;
   }
-  const std::string text = EditControlText(head, size, kHelpTextLimit);
+  const std::string_view head = m_helpText.substr(0, kHelpTextLimit);
+  const std::string text = EditControlText(head, m_helpText.size(), kHelpTextLimit);
   help::Open(m_instance, owner.Handle(), caption, text.c_str());
 }
 

@@ -1,10 +1,13 @@
 // The shell's toolkit on the Windows API. Dialogs, the icon and the accelerator table come from the
-// program's own resources (compiled by windres from its res/*.inc files); the help handler shows the
-// program's help file, from the folder the program was started from, as plain text in a help
-// window of ours (Win32HelpWindow.h).
+// program's own resources (compiled by windres from its res/*.inc files). The help handler opens
+// the program's help file, beside the program, in the system's help viewer (WinHelp) where the
+// system has one: the Windows 95 family and NT up to version 5 (XP, Server 2003). Elsewhere (Vista
+// and later, and Wine as it reports itself by default) it shows the help text compiled into the
+// program as plain text in a help window of ours (Win32HelpWindow.h).
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "shell/Toolkit.h"
 
@@ -14,8 +17,14 @@ class Win32Toolkit : public Toolkit {
  public:
   // instance: the module whose resources hold the dialogs (an HINSTANCE). helpFile: the name of the
   // help file beside the program, or null when the program has none; helpCaption: the caption of
-  // the window that shows it.
-  Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption);
+  // the window of ours that shows helpText, the help's text compiled into the program.
+  Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption,
+               std::string_view helpText = {});
+  // Closes the system's help viewer when this program opened it (HELP_QUIT).
+  ~Win32Toolkit() override;
+
+  // Whether F1 goes to the system's help viewer: a Windows whose version is below 6.
+  static bool SystemHelpViewer();
 
   std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) override;
   IconRef LoadIcon(int id) override;
@@ -28,6 +37,8 @@ class Win32Toolkit : public Toolkit {
   void* m_instance;
   const char* m_helpFile;
   const char* m_helpCaption;
+  std::string_view m_helpText;
+  std::string m_viewerFile;  // the file the system's viewer was asked to show, "" when none
 };
 
 }  // namespace vx::win32

@@ -4,7 +4,8 @@
 //
 //   vx_wine_driver.exe STEP ARGS [STEP ARGS]...
 //
-//   wait CAPTION                 a top-level window with this caption is shown (10 s at most)
+//   wait CAPTION                 a top-level window with this caption is shown (10 s at most);
+//                                "class:NAME" as a CAPTION names a window class instead
 //   gone CAPTION                 no window with this caption is left (10 s at most)
 //   click CAPTION ID             BM_CLICK on control ID, as a mouse click on it
 //   keys CAPTION KEYS            the window to the front, then key strokes through SendInput:
@@ -38,6 +39,13 @@ namespace {
 
 constexpr DWORD kPatience = 10000;  // ms
 
+// The top-level window with this caption; "class:NAME" names a window class instead (the help
+// viewer's caption holds the path of the file it shows).
+HWND FindTopLevel(const char* caption) {
+  return std::strncmp(caption, "class:", 6) == 0 ? ::FindWindowA(caption + 6, nullptr)
+                                                 : ::FindWindowA(nullptr, caption);
+}
+
 bool Fail(const std::string& what) {
   std::printf("FAIL: %s\n", what.c_str());
   std::fflush(stdout);
@@ -60,7 +68,7 @@ bool Within(DWORD ms, Test test) {
 }
 
 HWND Find(const char* caption) {
-  const HWND window = ::FindWindowA(nullptr, caption);
+  const HWND window = FindTopLevel(caption);
   return window && ::IsWindowVisible(window) ? window : nullptr;
 }
 
@@ -219,7 +227,7 @@ bool Step(int argc, char** argv, int& i) {
   if (step == "gone" && need(1)) {
     const char* caption = arg(0);
     i += 1;
-    if (!Within(kPatience, [&] { return ::FindWindowA(nullptr, caption) == nullptr; }))
+    if (!Within(kPatience, [&] { return FindTopLevel(caption) == nullptr; }))
       return Fail(std::string("\"") + caption + "\" is still there");
     Ok(std::string("\"") + caption + "\" is gone");
     return true;

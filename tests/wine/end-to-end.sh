@@ -69,7 +69,7 @@ last_access_is() { test "$(last_access)" = "$1"; }
 log_has() { card_log | grep -Pzq "$1"; }
 
 run_panel() {  # run_panel [ENV=VALUE...]: starts Volsar.exe in the background; $panel_pid
-  env "$@" VEXMOR_CARD_LOG="$(vx_winpath "$log")" timeout -k 5 60 wine "$bin/Volsar.exe" &
+  env "$@" VEXMOR_CARD_LOG="$(vx_winpath "$log")" timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
   panel_pid=$!
 }
 panel_exit() { wait "$panel_pid"; }
@@ -91,13 +91,38 @@ check "Alt+A takes the focus to the auxiliary slider; End writes 255 at index 8"
 check "  index 8 to 0x333, then 0xff to 0x332" \
   eventually log_has 'out 0x0333 0x08\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0xff\n'
 help="Vexmor Recording Help"
-check "F1 opens the help window with the help file's text" \
-  drive keys "$panel" f1 says "$help" "recording section of your sound card"
-check "  F1 again on the panel brings the same window forward" \
-  drive keys "$panel" f1 active "$help"
-check "  Escape closes it; the panel is active again, the focus where it was" \
-  drive keys "$help" escape gone "$help" active "$panel" focus "$panel" 1010
-check "  and its keys work as before: Home writes 0 at index 8" drive keys "$panel" home
+viewer=class:MS_WINHELP  # the system's help viewer; its caption holds the file's path
+# Wine's own help viewer opens the Volsar.hlp the build compiled: its trace names the help's title
+# and the text of the last block (the records before it were all read), and no error.
+viewer_reads() {
+  local trace=$base/winhlp32.txt pid found
+  WINEDEBUG=+winhelp timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$bin/Volsar.hlp")" >"$trace" 2>&1 &
+  pid=$!
+  drive wait "$viewer"
+  found=$?
+  drive close "$viewer"
+  wait "$pid"
+  [ "$found" = 0 ] && grep -q 'Title: "Vexmor Recording Help"' "$trace" &&
+    grep -q 'Got text: "If the card does not answer"' "$trace" && ! grep -q 'err:winhelp' "$trace"
+}
+check "Wine's help viewer reads Volsar.hlp: the help's title, the last block's text, no error" \
+  viewer_reads
+
+help="Vexmor Recording Help"
+if vx_wine_help_viewer; then
+  # Windows below version 6 has WinHelp: F1 opens Volsar.hlp in the system's viewer, whose window
+  # takes the help file's title.
+  check "F1 opens Volsar.hlp in the system's help viewer" drive keys "$panel" f1 wait "$viewer"
+  check "  the panel's keys work meanwhile: Home writes 0 at index 8" drive keys "$panel" home
+else
+  check "F1 opens the help window with the help text compiled into the panel" \
+    drive keys "$panel" f1 says "$help" "recording section of your sound card"
+  check "  F1 again on the panel brings the same window forward" \
+    drive keys "$panel" f1 active "$help"
+  check "  Escape closes it; the panel is active again, the focus where it was" \
+    drive keys "$help" escape gone "$help" active "$panel" focus "$panel" 1010
+  check "  and its keys work as before: Home writes 0 at index 8" drive keys "$panel" home
+fi
 check "  index 8 to 0x333, then 0x00 to 0x332" \
   eventually log_has 'out 0x0333 0x08\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0x00\n'
 check "a click on Stereo shows Mono" drive click "$panel" 1007 text "$panel" 1007 "Mo&no"
@@ -107,6 +132,9 @@ check "Alt+N (its mnemonic) switches back to Stereo" \
 check "  mode byte 0x16 again" eventually last_access_is "out 0x0334 0x16"
 check "Escape closes the panel" drive keys "$panel" escape gone "$panel"
 check "  and it exits with status 0" panel_exit
+if vx_wine_help_viewer; then
+  check "  the help viewer closes with it (HELP_QUIT)" drive gone "$viewer"
+fi
 for value in "Port 0x330" "Gain 0x0" "Chan 0x1" "Mon 0x0" "Bits 0x1" "Rate 0x2"; do
   set -- $value
   check "  HKCU\\Software\\Vexmor_Rec $1 is REG_DWORD $2" reg_has "$settings" "$1" REG_DWORD "$2"
@@ -197,7 +225,7 @@ install_panel() {
 
 install_panel
 check "the install has its shortcuts" test -f "$desktop/Vexmor/Help.lnk" -a -f "$desktop/Volsar.lnk"
-timeout -k 5 60 wine "$install/pelzorn.exe" &
+timeout -k 5 60 "$vx_wine_loader" "$install/pelzorn.exe" &
 pid=$!
 check "F1 in the uninstaller opens nothing: no help window, the dialog stays active" \
   drive wait "$uninstaller" keys "$uninstaller" f1 gone Help active "$uninstaller"
@@ -211,7 +239,7 @@ check "  both keys too" vx_reg query "$registration"
 check "  no [Rename] entry was written" \
   bash -c "! grep -qs pelzorn '$drive_c/windows/wininit.ini'"
 
-(cd "$install" && timeout -k 5 60 wine pelzorn.exe) &
+(cd "$install" && timeout -k 5 60 "$vx_wine_loader" pelzorn.exe) &
 pid=$!
 check "Enter on the confirmation runs the uninstall (OK is the default button)" \
   drive wait "$uninstaller" keys "$uninstaller" return gone "$uninstaller"
@@ -242,7 +270,7 @@ else
   check "  the 95 family has no start-up queue: nothing is queued with MoveFileEx" nothing_pending
 fi
 
-timeout -k 5 120 wineboot -r >/dev/null 2>&1
+timeout -k 5 120 "$vx_wine_loader" wineboot -r >/dev/null 2>&1
 vx_wine_stop
 check "after the next start (wineboot -r) pelzorn.exe is gone" test ! -e "$install/pelzorn.exe"
 if [ "$family" = NT ]; then

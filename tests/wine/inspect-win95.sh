@@ -32,7 +32,7 @@ for exe in "$@"; do
   fi
   # Every mnemonic in use, its legacy prefixes taken off; blocks named for data are passed over.
   used=$("$objdump" -d --no-show-raw-insn -M intel "$exe" | awk -F'\t' '
-    /^[0-9a-f]+ <.*>:$/ { data = ($0 ~ /<(\.gcc_except_table|_*[CD]TOR_LIST__)>:$/) }
+    /^[0-9a-f]+ <.*>:$/ { data = ($0 ~ /<(\.gcc_except_table|_*[CD]TOR_LIST__|\.[cd]tors)>:$/) }
     !data && /^ *[0-9a-f]+:\t/ {
       n = split($2, word, " ")
       for (i = 1; i < n && word[i] ~ /^(lock|rep|repz|repnz|repe|repne|data16|addr16|[c-gs]s)$/; i++) {}

@@ -32,7 +32,7 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE
     "$magick" "$base/screen.png" -crop "$4x$5+$2+$3" +repage "$1"
   }
 
-  timeout -k 5 60 wine "$bin/Volsar.exe" &
+  timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
   drive wait "Vexmor Recording" keys "Vexmor Recording" pgdn,pgdn,pgdn,right,right,alt+a,pgdn,pgdn,alt+v >/dev/null
   shoot "Vexmor Recording" "$out/volsar-wine.png"
   drive keys "Vexmor Recording" f1 wait "Vexmor Recording Help" >/dev/null
@@ -40,7 +40,7 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE
   drive keys "Vexmor Recording Help" escape gone "Vexmor Recording Help" >/dev/null
   drive keys "Vexmor Recording" escape gone "Vexmor Recording" >/dev/null
 
-  timeout -k 5 60 wine "$bin/pelzorn.exe" &
+  timeout -k 5 60 "$vx_wine_loader" "$bin/pelzorn.exe" &
   drive wait "Uninstall Vexmor Recording Panel" keys "Uninstall Vexmor Recording Panel" tab,tab \
     >/dev/null
   shoot "Uninstall Vexmor Recording Panel" "$out/pelzorn-wine.png"

@@ -7,6 +7,7 @@
 #   vx_reg add|query|delete ARGS...   Wine's reg.exe on the registry view of the prefix's own
 #                                     architecture, whichever reg.exe Wine starts
 #   vx_wine_stop                      end every process of the prefix and wait for them
+#   vx_wine_runs_32bit                true when this machine can start 32-bit Wine (wine32:i386)
 #
 #   VX_WINE_ARCH      win64 (default): a 64-bit prefix; win32: a 32-bit one (wine32:i386)
 #   VX_WINE_VERSION   the Windows version the prefix reports (win98, winxp, win10, ...); unset:
@@ -33,7 +34,18 @@ unset XDG_DESKTOP_DIR
 mkdir -p "$HOME" "$XDG_CONFIG_HOME"
 : "${VX_WINE_TIMEOUT:=60}"
 
-vx_wine() { timeout -k 5 "$VX_WINE_TIMEOUT" wine "$@"; }
+# Debian's `wine` starts the 32-bit loader whenever wine32 is installed, and that loader starts
+# 64-bit programs in turn. A kernel without IA-32 emulation runs no 32-bit program at all
+# ("Exec format error"): there 64-bit programs go straight to the 64-bit loader, and 32-bit
+# prefixes cannot be had.
+vx_wine_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+vx_wine_loader=wine
+if [ -x /usr/lib/wine/wine ] && [ -x /usr/lib/wine/wine64 ] && ! vx_wine_runs_32bit; then
+  vx_wine_loader=/usr/lib/wine/wine64
+  export WINELOADER=$vx_wine_loader
+fi
+
+vx_wine() { timeout -k 5 "$VX_WINE_TIMEOUT" "$vx_wine_loader" "$@"; }
 
 # In a 64-bit prefix `wine reg` may be the 32-bit reg.exe, whose HKLM\SOFTWARE is the WOW64 view:
 # every call names the view.
@@ -41,6 +53,11 @@ vx_reg() { vx_wine reg "$@" "$vx_reg_view"; }
 
 # True when the prefix reports a version of the Windows 95 family.
 vx_wine_95_family() { case ${VX_WINE_VERSION:-} in win95 | win98 | winme) return 0 ;; esac; return 1; }
+# Whether the prefix reports a Windows below version 6, which has the WinHelp viewer.
+vx_wine_help_viewer() {
+  case ${VX_WINE_VERSION:-} in win95 | win98 | winme | nt40 | win2k | winxp | winxp64 | win2003) return 0 ;; esac
+  return 1
+}
 
 # The Windows form of a Unix path (drive Z: is the Unix root in every prefix).
 vx_winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
@@ -52,9 +69,13 @@ vx_wine_stop() {
 
 vx_wine_init() {
   local driver=${1:-null}
+  if [ "$VX_WINE_ARCH" = win32 ] && ! vx_wine_runs_32bit; then
+    echo "no 32-bit Wine prefix here: this machine's kernel runs no 32-bit program" >&2
+    return 1
+  fi
   vx_wine_stop  # whatever an earlier run left in this prefix
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    timeout 180 wineboot --init >/dev/null 2>&1 ||
+    timeout 180 "$vx_wine_loader" wineboot --init >/dev/null 2>&1 ||
       { echo "wineboot --init failed for a $WINEARCH prefix in $WINEPREFIX" >&2; return 1; }
   fi
   vx_reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null &&
