@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -47,8 +48,37 @@ Win32Toolkit::Win32Toolkit(void* instance, const char* helpFile, const char* hel
   ::InitCommonControls();
 }
 
+// What became of the last request to the system's viewer. WinHelpA returns only once the viewer
+// has dealt with the request, and a viewer that cannot open the file says so in a message box of
+// its own first: the request goes from a thread of its own, so that the panel answers meanwhile.
+// One per process, since a request may outlive the toolkit (the panel closed while the viewer's
+// message is up: the process ends the thread).
+namespace {
+
+enum ViewerState : int { kNoViewer, kViewerAsked, kViewerShows };
+std::atomic<int> g_viewerState{kNoViewer};
+
+struct ViewerRequest {
+  WinHelpFunction winHelp;
+  HWND owner;
+  std::string path;
+};
+
+DWORD WINAPI AskViewer(void* parameter) {
+  const ViewerRequest* request = static_cast<ViewerRequest*>(parameter);
+  const BOOL shown =
+      request->winHelp(request->owner, request->path.c_str(), HELP_CONTENTS, 0);
+  g_viewerState = shown ? kViewerShows : kNoViewer;
+  delete request;
+  return 0;
+}
+
+}  // namespace
+
 Win32Toolkit::~Win32Toolkit() {
-  if (m_viewerFile.empty()) return;
+  // Only a viewer that shows our file is asked to close; one still answering the request is left
+  // to the user.
+  if (g_viewerState != kViewerShows || m_viewerFile.empty()) return;
   if (const WinHelpFunction winHelp = WinHelpEntry())
     winHelp(nullptr, m_viewerFile.c_str(), HELP_QUIT, 0);
 }
@@ -92,10 +122,16 @@ void Win32Toolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
     return;
   }
   if (SystemHelpViewer()) {
-    // The viewer shows its own message for a file it cannot open; the panel goes on.
     if (const WinHelpFunction winHelp = WinHelpEntry()) {
-      if (winHelp(reinterpret_cast<HWND>(owner.Handle()), path.c_str(), HELP_CONTENTS, 0))
-        m_viewerFile = path;
+      if (g_viewerState == kViewerAsked) return;  // F1 again while the viewer is still answering
+      g_viewerState = kViewerAsked;
+      m_viewerFile = path;
+      auto* request = new ViewerRequest{winHelp, reinterpret_cast<HWND>(owner.Handle()), path};
+      DWORD id = 0;
+      if (HANDLE thread = ::CreateThread(nullptr, 0, AskViewer, request, 0, &id))
+        ::CloseHandle(thread);
+      else
+        AskViewer(request);
       return;
     }
   }

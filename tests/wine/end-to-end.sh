@@ -69,7 +69,8 @@ last_access_is() { test "$(last_access)" = "$1"; }
 log_has() { card_log | grep -Pzq "$1"; }
 
 run_panel() {  # run_panel [ENV=VALUE...]: starts Volsar.exe in the background; $panel_pid
-  env "$@" VEXMOR_CARD_LOG="$(vx_winpath "$log")" timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
+  env "$@" VEXMOR_CARD_LOG="$(vx_winpath "$log")" timeout -k 5 60 "$vx_wine_loader" \
+    "${panel_exe:-$bin/Volsar.exe}" &
   panel_pid=$!
 }
 panel_exit() { wait "$panel_pid"; }
@@ -155,6 +156,20 @@ check "third run: the saved switch is back" drive wait "$panel" text "$panel" 10
 check "  and its mode byte 0x56 went out first" test "$(first_access)" = "out 0x0334 0x56"
 drive keys "$panel" escape gone "$panel" >/dev/null
 panel_exit
+
+if vx_wine_help_viewer; then
+  # Without Volsar.hlp beside the panel, the viewer answers F1 with a message of its own (Wine's
+  # caption: ERROR) while the panel goes on answering keys.
+  mkdir -p "$base/nohelp" && cp "$bin/Volsar.exe" "$base/nohelp/"
+  panel_exe=$base/nohelp/Volsar.exe run_panel
+  check "without Volsar.hlp, F1 gets the viewer's own message naming the file" \
+    drive wait "$panel" keys "$panel" f1 wait ERROR says ERROR 'Volsar.hlp'
+  check "  meanwhile the panel's keys work: Alt+S shows Mono, Alt+N Stereo again" \
+    drive keys "$panel" alt+s text "$panel" 1007 "Mo&no" keys "$panel" alt+n text "$panel" 1007 "&Stereo"
+  check "  Escape closes the panel" drive keys "$panel" escape gone "$panel"
+  check "  status 0" panel_exit
+  drive click ERROR 7 gone ERROR >/dev/null  # "No": the viewer looks no further
+fi
 
 rm -f "$log"
 vx_reg add "$settings" /v Port /t REG_DWORD /d 0x220 /f >/dev/null
