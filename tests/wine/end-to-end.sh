@@ -93,8 +93,27 @@ check "  index 8 to 0x333, then 0xff to 0x332" \
   eventually log_has 'out 0x0333 0x08\n(in 0x0338 0x0[0-9a-f]{3}\n)*in 0x0338 0x0000\nout 0x0332 0xff\n'
 help="Vexmor Recording Help"
 viewer=class:MS_WINHELP  # the system's help viewer; its caption holds the file's path
+# The topic as Wine's help viewer laid it out, from its trace: the pieces of text in order, each
+# marked as the help source marks its font (bold **...**, headings # and ##), joined as they come.
+viewer_text() {
+  sed -n -e 's/^.*Changing font to \([0-9]*\)$/F\1/p' \
+    -e 's/^.*Got text: "\(.*\)" ([0-9A-Fa-f/ -]*)$/T\1/p' "$1" |
+    awk '/^F/ { font = substr($0, 2); next }
+         { t = substr($0, 2); if (t == "") next
+           gsub(/\\"/, "\"", t); gsub(/\\\\/, "\\", t)
+           if (font == 1) t = "**" t "**"; else if (font == 2) t = "## " t; else if (font == 3) t = "# " t
+           printf "%s", t }' | sed 's/\*\*\*\*//g'
+}
+# The help source as the viewer should show it: list items with the viewer's bullet, the lines of
+# a paragraph joined by a space, and nothing between blocks.
+source_text() {
+  awk '/^[ \t]*$/ { blank = 1; next }
+       /^#+ / { printf "%s", $0; blank = 1; next }
+       /^- / { sub(/^- /, "\\x95"); printf "%s", $0; blank = 0; next }
+       { if (!blank) printf " "; printf "%s", $0; blank = 0 }' "$1"
+}
 # Wine's own help viewer opens the Volsar.hlp the build compiled: its trace names the help's title
-# and the text of the last block (the records before it were all read), and no error.
+# and every heading, paragraph, list item and bold run of the source, and no error.
 viewer_reads() {
   local trace=$base/winhlp32.txt pid found
   WINEDEBUG=+winhelp timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$bin/Volsar.hlp")" >"$trace" 2>&1 &
@@ -104,9 +123,10 @@ viewer_reads() {
   drive close "$viewer"
   wait "$pid"
   [ "$found" = 0 ] && grep -q 'Title: "Vexmor Recording Help"' "$trace" &&
-    grep -q 'Got text: "If the card does not answer"' "$trace" && ! grep -q 'err:winhelp' "$trace"
+    ! grep -q 'err:winhelp' "$trace" &&
+    [ "$(viewer_text "$trace")" = "$(source_text "$here/../../panel/res/Volsar.hlp")" ]
 }
-check "Wine's help viewer reads Volsar.hlp: the help's title, the last block's text, no error" \
+check "Wine's help viewer reads Volsar.hlp: its title, the source's every block and bold run, no error" \
   viewer_reads
 
 help="Vexmor Recording Help"
