@@ -3,8 +3,8 @@
 #
 #   tests/wine/screenshots.sh BIN_DIR OUT_DIR
 #
-# writes OUT_DIR/volsar-wine.png, OUT_DIR/volsar-help-wine.png (the panel's help window) and
-# OUT_DIR/pelzorn-wine.png. Needs xvfb-run, ImageMagick and
+# writes OUT_DIR/volsar-wine.png, OUT_DIR/volsar-help-wine.png (the panel's help window),
+# OUT_DIR/pelzorn-wine.png and OUT_DIR/volsar-winhelp-wine.png (Wine's help viewer with Volsar.hlp). Needs xvfb-run, ImageMagick and
 # fonts-wine. The programs run in a hermetic prefix with the X11 driver on Wine's virtual desktop,
 # which draws the caption bars itself (the X server has no window manager), with Wine's own fonts
 # (MS Sans Serif, Marlett for the caption buttons) in the prefix's Fonts folder; each picture is the
@@ -45,6 +45,12 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE
     >/dev/null
   shoot "Uninstall Vexmor Recording Panel" "$out/pelzorn-wine.png"
   drive click "Uninstall Vexmor Recording Panel" 2 gone "Uninstall Vexmor Recording Panel" >/dev/null
+
+  # Wine's own help viewer with the compiled Volsar.hlp (its caption holds the file's path).
+  timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$bin/Volsar.hlp")" &
+  drive wait class:MS_WINHELP >/dev/null
+  shoot class:MS_WINHELP "$out/volsar-winhelp-wine.png"
+  drive close class:MS_WINHELP gone class:MS_WINHELP >/dev/null
   vx_wine_stop
 }
 if [ "${1:-}" = --inside ]; then
@@ -57,4 +63,5 @@ out=$(mkdir -p "${2:?}" && cd "$2" && pwd)
 base=$(mktemp -d /tmp/vexmor-shots.XXXXXX)
 trap 'rm -rf "$base"' EXIT
 xvfb-run -a -s "-screen 0 640x480x24" "$0" --inside "$bin" "$out" "$base"
-echo "wrote $out/volsar-wine.png, $out/volsar-help-wine.png and $out/pelzorn-wine.png"
+echo "wrote $out/volsar-wine.png, $out/volsar-help-wine.png, $out/pelzorn-wine.png and" \
+  "$out/volsar-winhelp-wine.png"
