@@ -8,9 +8,7 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cstdint>
 #include <string>
 
 // <windows.h> renames these to their ANSI forms; here they are the back end's own members.
@@ -28,8 +26,6 @@ constexpr std::size_t kHelpTextLimit = 60000;
 
 HINSTANCE Native(void* instance) { return static_cast<HINSTANCE>(instance); }
 
-}  // namespace
-
 // WinHelpA, looked up at run time in USER32 (which every program of ours has loaded), so that the
 // images import nothing a system without a help viewer lacks.
 using WinHelpFunction = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
@@ -41,20 +37,14 @@ WinHelpFunction WinHelpEntry() {
               : nullptr;
 }
 
-Win32Toolkit::Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption,
-                           std::string_view helpText)
-    : m_instance(instance), m_helpFile(helpFile), m_helpCaption(helpCaption), m_helpText(helpText) {
-  // Registers the trackbar class ("msctls_trackbar32") that the panel's template names.
-  ::InitCommonControls();
-}
+// F1 goes to the system's help viewer on a Windows whose version is below 6.
+bool SystemHelpViewer() { return (::GetVersion() & 0xFF) < 6; }
 
 // What became of the last request to the system's viewer. WinHelpA returns only once the viewer
 // has dealt with the request, and a viewer that cannot open the file says so in a message box of
 // its own first: the request goes from a thread of its own, so that the panel answers meanwhile.
 // One per process, since a request may outlive the toolkit (the panel closed while the viewer's
 // message is up: the process ends the thread).
-namespace {
-
 enum ViewerState : int { kNoViewer, kViewerAsked, kViewerShows };
 std::atomic<int> g_viewerState{kNoViewer};
 
@@ -75,15 +65,20 @@ DWORD WINAPI AskViewer(void* parameter) {
 
 }  // namespace
 
+Win32Toolkit::Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption,
+                           std::string_view helpText)
+    : m_instance(instance), m_helpFile(helpFile), m_helpCaption(helpCaption), m_helpText(helpText) {
+  // Registers the trackbar class ("msctls_trackbar32") that the panel's template names.
+  ::InitCommonControls();
+}
+
 Win32Toolkit::~Win32Toolkit() {
   // Only a viewer that shows our file is asked to close; one still answering the request is left
   // to the user.
-  if (g_viewerState != kViewerShows || m_viewerFile.empty()) return;
+  if (g_viewerState != kViewerShows) return;
   if (const WinHelpFunction winHelp = WinHelpEntry())
     winHelp(nullptr, m_viewerFile.c_str(), HELP_QUIT, 0);
 }
-
-bool Win32Toolkit::SystemHelpViewer() { return (::GetVersion() & 0xFF) < 6; }
 
 std::unique_ptr<DialogWindow> Win32Toolkit::CreateDialogWindow(CDialog& owner, int templateId) {
   if (!::FindResourceA(Native(m_instance), MAKEINTRESOURCEA(templateId), RT_DIALOG))

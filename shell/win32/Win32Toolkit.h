@@ -23,9 +23,6 @@ class Win32Toolkit : public Toolkit {
   // Closes the system's help viewer when this program opened it (HELP_QUIT).
   ~Win32Toolkit() override;
 
-  // Whether F1 goes to the system's help viewer: a Windows whose version is below 6.
-  static bool SystemHelpViewer();
-
   std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) override;
   IconRef LoadIcon(int id) override;
   AccelRef LoadAccelerators(int id) override;
