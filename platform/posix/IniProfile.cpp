@@ -116,8 +116,9 @@ bool IniProfile::WritePrivateProfileSectionA(const char* section, const char* da
   if (!section || !data || !file) return false;
   std::vector<std::string> entries;
   for (const char* p = data; *p; p += std::strlen(p) + 1) {
-    // Only key=value strings: one without '=' fails the write as a whole.
-    if (!std::strchr(p, '=')) return false;
+    // Only strings that read back as given: one that does not fails the write as a whole, before
+    // anything is touched.
+    if (!IniEntryFits(p)) return false;
     entries.emplace_back(p);
   }
   const std::string path = ProfilePath(file);

@@ -44,9 +44,9 @@ class IniProfile : public vx::Profile {
   // A file name without a folder names a file in the Windows folder. A write takes the lock
   // <file>.lock and re-reads the file under it; when the section is no longer what this object's
   // last read of it saw, the write carries the caller's changes over to it (MergeSection). It fails
-  // as a whole, writing nothing, when a string has no '=', an entry would not read back as given
-  // (IniEntryFits), an old line of the section would not (EntryLineHandsBack), or the file cannot
-  // be replaced.
+  // as a whole, writing nothing, when a string would not read back as given (IniEntryFits: one
+  // without '=', for one), an old line of the section would not (EntryLineHandsBack, the same
+  // rule), or the file cannot be replaced.
   std::uint32_t GetPrivateProfileSectionA(const char* section, char* buffer, std::uint32_t size,
                                           const char* file) override;
   bool WritePrivateProfileSectionA(const char* section, const char* data,

@@ -105,19 +105,20 @@ bool BlankAtAnEnd(std::string_view s) { return !s.empty() && (IsBlank(s.front())
 }  // namespace
 
 bool IniEntryFits(std::string_view entry) {
-  if (entry.empty() || BreaksLines(entry) || entry.front() == ';' || entry.front() == '[')
-    return false;
-  std::size_t eq = entry.find('=');
-  if (eq == std::string_view::npos) return !BlankAtAnEnd(entry);
-  return !BlankAtAnEnd(entry.substr(0, eq)) && !BlankAtAnEnd(entry.substr(eq + 1));
+  const std::size_t eq = entry.find('=');
+  if (eq == std::string_view::npos || BreaksLines(entry)) return false;
+  if (BlankAtAnEnd(entry.substr(0, eq)) || BlankAtAnEnd(entry.substr(eq + 1))) return false;
+  // Read back as an entry: not a comment, not a header ("[a]=b" is the section "a").
+  return KindOf(entry) == Kind::kEntry && !HeaderName(entry);
 }
 
 bool EntryLineHandsBack(std::string_view line) {
-  if (line.find('\0') != std::string_view::npos) return false;
-  std::size_t eq = line.find('=');
+  // The key is read trimmed, which keeps its meaning; the value must stand as it will be written.
+  const std::size_t eq = line.find('=');
   if (eq == std::string_view::npos) return false;
-  std::string_view value = line.substr(eq + 1);
-  return Trim(value).size() == value.size();
+  std::string entry(Trim(line.substr(0, eq)));
+  entry += line.substr(eq);
+  return IniEntryFits(entry);
 }
 
 std::vector<std::string> ReadIniSection(std::string_view text, std::string_view section,
@@ -144,6 +145,35 @@ bool HasIniSection(std::string_view text, std::string_view section) {
   return FindSection(SplitLines(text), section).has_value();
 }
 
+namespace {
+
+// A line of the text being written: a kept line with its own end, or a new one.
+struct OutLine {
+  std::string_view body, end;
+  bool written;
+};
+
+// The lines joined. A kept last line without a line end gets `eol` only when something follows
+// it. A lone CR followed by a line that begins with its LF would read as one CRLF, merging two
+// lines: a new line takes CRLF instead of its CR there, and a blank LF line coming after a lone CR
+// (kept lines that were apart, or the blank line before an appended section) takes CRLF.
+std::string Join(std::string_view mark, const std::vector<OutLine>& lines, std::string_view eol) {
+  std::string out(mark);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const OutLine& line = lines[i];
+    const bool last = i + 1 == lines.size();
+    std::string_view end = line.end.empty() && !last ? eol : line.end;
+    const bool nextIsLf = !last && lines[i + 1].body.empty() && lines[i + 1].end == "\n";
+    if (line.written && end == "\r" && nextIsLf) end = "\r\n";
+    if (line.body.empty() && end == "\n" && !out.empty() && out.back() == '\r') end = "\r\n";
+    out += line.body;
+    out += end;
+  }
+  return out;
+}
+
+}  // namespace
+
 std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_view section,
                                              const std::vector<std::string>& entries) {
   if (BreaksLines(section) || section.find(']') != std::string_view::npos || Trim(section).empty())
@@ -152,7 +182,6 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
     if (!IniEntryFits(entry)) return std::nullopt;
 
   auto lines = SplitLines(text);
-  const std::string_view mark = MarkOf(text);
   std::string_view eol = "\n";
   for (const auto& line : lines) {
     if (!line.end.empty()) {
@@ -161,17 +190,10 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
     }
   }
 
-  std::string out(mark);
-  out.reserve(text.size() + 64);
-  // Writes a kept line; a last line without a line end gets one when more follows.
-  auto keep = [&](const Line& line) {
-    out += line.body;
-    out += line.end.empty() ? eol : line.end;
-  };
-  auto add = [&](std::string_view body) {
-    out += body;
-    out += eol;
-  };
+  std::vector<OutLine> out;
+  out.reserve(lines.size() + entries.size() + 2);
+  auto keep = [&](const Line& line) { out.push_back({line.body, line.end, false}); };
+  auto add = [&](std::string_view body) { out.push_back({body, eol, true}); };
 
   auto range = FindSection(lines, section);
   // The old entries are written again only as the caller read them: one that the read could not
@@ -180,11 +202,12 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
     if (KindOf(lines[i].body) == Kind::kEntry && !EntryLineHandsBack(lines[i].body))
       return std::nullopt;
   if (!range) {
+    const std::string header = "[" + std::string(Trim(section)) + "]";
     for (const auto& line : lines) keep(line);
     if (!lines.empty() && KindOf(lines.back().body) != Kind::kBlank) add("");
-    add("[" + std::string(Trim(section)) + "]");
+    add(header);
     for (const auto& entry : entries) add(entry);
-    return out;
+    return Join(MarkOf(text), out, eol);
   }
 
   // Old entries span [firstEntry, lastEntry]; without any, the new ones go after the last line
@@ -210,15 +233,8 @@ std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_
   for (std::size_t i = firstEntry; i < lastEntry; ++i)
     if (KindOf(lines[i].body) != Kind::kEntry) keep(lines[i]);
   for (const auto& entry : entries) add(entry);
-  for (std::size_t i = lastEntry; i < lines.size(); ++i) {
-    // The file's own last line keeps its missing line end.
-    if (i + 1 == lines.size() && lines[i].end.empty()) {
-      out += lines[i].body;
-    } else {
-      keep(lines[i]);
-    }
-  }
-  return out;
+  for (std::size_t i = lastEntry; i < lines.size(); ++i) keep(lines[i]);
+  return Join(MarkOf(text), out, eol);
 }
 
 }  // namespace vx::posix

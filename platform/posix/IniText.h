@@ -29,25 +29,31 @@ std::vector<std::string> ReadIniSection(std::string_view text, std::string_view 
 std::vector<std::string> ReadIniSectionLines(std::string_view text, std::string_view section,
                                              Sections which = Sections::kFirst);
 
-// Whether the read hands the entry line back so that writing it again keeps its meaning: it has
-// an '=', no NUL, and no blank at either end of its value.
+// Whether the read hands the entry line back so that writing it again keeps its meaning: the line
+// with the blanks around its key removed (the read removes them too) and its value as it stands
+// is an entry that fits (IniEntryFits). One rule for what is written and what is written again.
 bool EntryLineHandsBack(std::string_view line);
 
 // Whether the file has the section at all.
 bool HasIniSection(std::string_view text, std::string_view section);
 
-// Whether an entry reads back from its line exactly as written: not empty, no CR, LF or NUL in
-// it, not starting with ';' (a comment) or '[' (a section header), and no blank or tab at either
-// end of its key or its value (the reader removes those).
+// Whether an entry reads back from its line exactly as written: "key=value" with an '=', no CR,
+// LF or NUL in it, no blank or tab at either end of its key or its value (the reader removes
+// those), and a line the reader takes for an entry (not starting with ';', a comment, and not a
+// section header such as "[a]=b").
 bool IniEntryFits(std::string_view entry);
 
 // The text with the section's entries replaced by `entries`, in their order. Every other line of
-// the file stays as it was, with its line end: other sections, blank lines, and the comment lines
-// of the section itself (those among the old entries are kept just before the new ones). A missing
-// section is appended at the end. New lines take the line end the file already uses (LF for an
-// empty file). No value, and so nothing to write, when an entry does not fit (IniEntryFits), an
-// old entry line of the section does not hand back (EntryLineHandsBack), or the name would break
-// the file's lines (CR, LF or NUL in it, a ']').
+// the file stays as it was, its bytes and its line end, whichever line ends the file mixes: other
+// sections, blank lines, and the comment lines of the section itself (those among the old entries
+// are kept just before the new ones). A missing section is appended at the end, after one blank
+// line unless the file ends in one. New lines take the line end of the file's first line (LF for
+// an empty file); the file's last line gets it only when something is written after it. A lone CR
+// never comes right before a line that begins with LF (the two would read as one CRLF): a new line
+// ends in CRLF there, and a kept blank LF line that removed entries bring after a lone CR becomes
+// CRLF. Writing the same entries again gives the same bytes. No value, and so nothing to write,
+// when an entry does not fit (IniEntryFits), an old entry line of the section does not hand back
+// (EntryLineHandsBack), or the name would break the file's lines (CR, LF or NUL in it, a ']').
 std::optional<std::string> ReplaceIniSection(std::string_view text, std::string_view section,
                                              const std::vector<std::string>& entries);
 

@@ -16,6 +16,7 @@
 #include "platform/posix/LauncherEntries.h"
 #include "platform/posix/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
+#include "platform/posix/wininit/RunnerFiles.h"
 #include "uninstall/Uninstall.h"
 
 namespace {
@@ -88,7 +89,8 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   EXPECT_EQ(tree.Read(ini), "[Rename]\nNUL=" + folder + "/pelzorn.exe\nNUL=" + folder + "\n");
 
   // The next login.
-  auto run = vx::wininit::RunRenameList(tree.Read(ini), files);
+  vx::wininit::RunnerFiles runnerFiles;
+  auto run = vx::wininit::RunRenameList(tree.Read(ini), runnerFiles, runnerFiles);
   EXPECT_TRUE(run.problems.empty());
   EXPECT_FALSE(tree.Exists("prefix/lib/vexmor"));
 }

@@ -31,6 +31,15 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
   tree.Write("untouched", "x");
   tree.Write("inst2/f", "x");
   const std::string list = tree.Write("state/WININIT.INI", "x");
+  const std::string backup = tree.Write("state/WININIT.BAK", "the list set aside");
+  const std::string lock = tree.Write("state/WININIT.INI.lock", "");
+  // The list's own files by other names: a link to their folder, a link to a folder above it, a
+  // hard link; and a link to the backup, which is removed as a link.
+  tree.Link("state-link", tree.Path("state"));
+  tree.Link("up", tree.Root());
+  ASSERT_EQ(::link(backup.c_str(), tree.Path("hard").c_str()), 0);
+  tree.Link("backup-link", backup);
+  tree.Link("missing-link", tree.Path("missing"));
   const std::string text =
       "\xEF\xBB\xBF[rename]\r; scheduled removals\r"
       "NUL=" + file + "\r"
@@ -38,6 +47,12 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
       "NUL=" + tree.Path("nofolder/gone") + "\r\n"
       "NUL=" + full + "\r\n"
       "NUL=" + tree.Path("state//WININIT.INI") + "\r\n"
+      "NUL=" + tree.Path("state-link/WININIT.BAK") + "\r\n"
+      "NUL=" + tree.Path("state-link//WININIT.INI.lock") + "\r\n"
+      "NUL=" + tree.Path("up/state/WININIT.INI") + "\r\n"
+      "NUL=" + tree.Path("hard") + "\r\n"
+      "NUL=" + tree.Path("backup-link") + "\r\n"
+      "NUL=" + tree.Path("missing-link/WININIT.BAK") + "\r\n"
       "NUL=relative/path\r\n"
       "NUL=\r\n"
       "NUL=" + tree.Path("untouched") + std::string("\0x", 2) + "\r\n"
@@ -52,17 +67,25 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
       "\r\n[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
       "[Rename]\nNUL=" + empty + "\n";
   vx::wininit::RunnerFiles files;
-  auto run = RunRenameList(text, files, {list, tree.Path("state/WININIT.BAK")});
-  EXPECT_EQ(run.done, 4u);
+  auto run = RunRenameList(text, files, files, {list, backup, lock});
+  EXPECT_EQ(run.done, 6u);
   EXPECT_FALSE(tree.Exists("inst/pelzorn.exe"));
   EXPECT_FALSE(tree.Exists("empty"));
   EXPECT_TRUE(tree.Exists("full/other"));
   EXPECT_TRUE(tree.Exists("untouched"));
   EXPECT_TRUE(tree.Exists("inst2/f"));
   EXPECT_TRUE(tree.Exists("state/WININIT.INI"));
+  EXPECT_EQ(tree.Read("state/WININIT.BAK"), "the list set aside");
+  EXPECT_TRUE(tree.Exists("state/WININIT.INI.lock"));
+  EXPECT_TRUE(tree.Exists("hard"));
+  EXPECT_FALSE(tree.Exists("backup-link"));
   const std::vector<std::pair<std::string, std::string>> failed = {
       {"NUL=" + full, "folder not empty"},
       {"NUL=" + tree.Path("state//WININIT.INI"), "names a file of the list itself"},
+      {"NUL=" + tree.Path("state-link/WININIT.BAK"), "names a file of the list itself"},
+      {"NUL=" + tree.Path("state-link//WININIT.INI.lock"), "names a file of the list itself"},
+      {"NUL=" + tree.Path("up/state/WININIT.INI"), "names a file of the list itself"},
+      {"NUL=" + tree.Path("hard"), "names a file of the list itself"},
       {"NUL=relative/path", "not an absolute path"},
       {"NUL=", "no path"},
       {"NUL=" + tree.Path("untouched") + std::string("\0x", 2), "the path holds a NUL character"},
@@ -87,7 +110,7 @@ TEST(RenameList, FileBeforeItsFolderEmptiesTheInstallFolder) {
   vx::wininit::RunnerFiles files;
   auto run = RunRenameList("[Rename]\nNUL=" + file + "\nNUL=" + tree.Path("inst") +
                                "\nNUL=" + tree.Path("inst-link") + "\n",
-                           files);
+                           files, files);
   EXPECT_TRUE(run.problems.empty());
   EXPECT_EQ(run.done, 3u);
   EXPECT_FALSE(tree.Exists("inst"));
@@ -97,7 +120,7 @@ TEST(RenameList, FileBeforeItsFolderEmptiesTheInstallFolder) {
 }
 
 // Deletion refused the way a permission would refuse it (root cannot be refused on disk).
-class RefusingFiles : public vx::posix::PosixFiles {
+class RefusingFiles : public vx::wininit::RunnerFiles {
  public:
   bool DeleteFileA(const char*) override {
     error_ = vx::kAccessDenied;
@@ -115,7 +138,7 @@ class RefusingFiles : public vx::posix::PosixFiles {
 
 TEST(RenameList, RefusedDeletionStaysWithItsReason) {
   RefusingFiles files;
-  auto run = RunRenameList("[Rename]\nNUL=/opt/v/pelzorn.exe\n", files);
+  auto run = RunRenameList("[Rename]\nNUL=/opt/v/pelzorn.exe\n", files, files);
   EXPECT_EQ(run.problems, std::vector<std::string>{"\"NUL=/opt/v/pelzorn.exe\": access denied"});
 }
 
@@ -175,13 +198,16 @@ TEST(WininitProgram, FailedEntryIsReportedAndStaysInTheBackup) {
 }
 
 // Set aside, then act: a list that cannot become WININIT.BAK is not carried out at all, so it can
-// never run twice; once it can, it runs, and an entry naming the list's own lock is refused.
+// never run twice; once it can, it runs, and entries naming the list's own lock and backup, as
+// spelled or through a link to their folder, are refused.
 TEST(WininitProgram, ListThatCannotBeSetAsideIsNotCarriedOut) {
   vx::test::TempTree tree;
   tree.UseHome();
   const std::string ini = "home/.local/state/vexmor/WININIT.INI";
+  const std::string link = tree.Link("state-link", tree.Path("home/.local/state/vexmor"));
   const std::string list = "[Rename]\nNUL=" + tree.Write("victim", "x") + "\nNUL=" +
-                           tree.Path(ini) + ".lock\n";
+                           tree.Path(ini) + ".lock\nNUL=" + link + "/WININIT.BAK\nNUL=" + link +
+                           "/WININIT.INI.lock\n";
   tree.Write(ini, list);
   tree.Write("home/.local/state/vexmor/WININIT.BAK/kept", "x");
   Outcome outcome = RunProgram(tree);
@@ -195,6 +221,7 @@ TEST(WininitProgram, ListThatCannotBeSetAsideIsNotCarriedOut) {
   EXPECT_EQ(outcome.status, 1);
   EXPECT_NE(outcome.errors.find(".lock\": names a file of the list itself"), std::string::npos)
       << outcome.errors;
+  EXPECT_NE(outcome.errors.find("3 of 4 entries failed"), std::string::npos) << outcome.errors;
   EXPECT_FALSE(tree.Exists("victim"));
   EXPECT_TRUE(tree.Exists(ini + ".lock"));
   EXPECT_EQ(tree.Read("home/.local/state/vexmor/WININIT.BAK"), list);

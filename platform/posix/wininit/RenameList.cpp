@@ -1,6 +1,7 @@
 #include "platform/posix/wininit/RenameList.h"
 
 #include <optional>
+#include <utility>
 
 #include "platform/posix/IniText.h"
 
@@ -41,17 +42,21 @@ bool BlankAroundValue(std::string_view line) {
   return blank(line[eq + 1]) || blank(line.back());
 }
 
-// The path with each run of separators made one, as the file system reads it.
-std::string OneSeparatorEach(std::string_view path, char separator) {
-  std::string out;
-  for (char c : path)
-    if (c != separator || out.empty() || out.back() != separator) out += c;
-  return out;
+// Whether the path leads to one of the list's own files: the same name in the same folder (a
+// file that may be missing now, as the list is once it is set aside), or the same file.
+bool NamesOwnFile(const std::string& path, const std::vector<PathTarget>& own,
+                  PathResolver& paths) {
+  const std::optional<PathTarget> target = paths.Resolve(path);
+  if (!target) return false;  // leads nowhere: the deletion finds nothing there either
+  for (const PathTarget& file : own) {
+    if (target->folder == file.folder && target->name == file.name) return true;
+    if (target->file && target->file == file.file) return true;
+  }
+  return false;
 }
 
 // Deletes the file or empty folder; the reason it could not, or nothing when it is done.
 std::optional<std::string> Delete(const std::string& path, vx::Files& files) {
-  if (auto problem = PathProblem(path, files.Separator())) return problem;
   if (files.DeleteFileA(path.c_str())) return std::nullopt;
   std::uint32_t error = files.GetLastError();
   if (Gone(error)) return std::nullopt;
@@ -78,9 +83,12 @@ std::string ErrorText(std::uint32_t error) {
   }
 }
 
-RenameRun RunRenameList(std::string_view iniText, vx::Files& files,
+RenameRun RunRenameList(std::string_view iniText, vx::Files& files, PathResolver& paths,
                         const std::vector<std::string>& ownFiles) {
   RenameRun run;
+  std::vector<PathTarget> own;
+  for (const auto& path : ownFiles)
+    if (auto target = paths.Resolve(path)) own.push_back(std::move(*target));
   using vx::posix::Sections;
   const auto entries = vx::posix::ReadIniSection(iniText, kRenameSection, Sections::kEvery);
   const auto lines = vx::posix::ReadIniSectionLines(iniText, kRenameSection, Sections::kEvery);
@@ -97,9 +105,8 @@ RenameRun RunRenameList(std::string_view iniText, vx::Files& files,
       problem = "renaming is not supported";
     } else {
       const std::string path = entry.substr(eq + 1);
-      const std::string plain = OneSeparatorEach(path, separator);
-      for (const auto& own : ownFiles)
-        if (plain == OneSeparatorEach(own, separator)) problem = "names a file of the list itself";
+      problem = PathProblem(path, separator);
+      if (!problem && NamesOwnFile(path, own, paths)) problem = "names a file of the list itself";
       if (!problem) problem = Delete(path, files);
     }
     if (problem)
