@@ -51,10 +51,10 @@ class PathResolver {
 // folder on the way). It fails when the deletion fails otherwise (a folder that is not empty, a
 // refused permission, a file where a folder is on the way), when its path is not one this program
 // deletes exactly as written (not absolute, a NUL in it, a final '/', a "." or ".." part), when it
-// leads to one of `ownFiles` (the list, its backup and its lock) by any spelling, link or hard link
-// (the same name in the same folder, or the same file; compared through `paths`), when its line is not an entry (no
-// '='), or when it is a rename ("new=old") rather than a deletion, which this stand-in does not
-// carry out. Everything outside the sections is ignored.
+// leads to one of `ownFiles` (the list, its backup and its lock) by any spelling, link or hard
+// link (the same name in the same folder, or the same file; compared through `paths`), when its
+// line is not an entry (no '='), or when it is a rename ("new=old") rather than a deletion, which
+// this stand-in does not carry out. Everything outside the sections is ignored.
 RenameRun RunRenameList(std::string_view iniText, vx::Files& files, PathResolver& paths,
                         const std::vector<std::string>& ownFiles = {});
 
