@@ -2,11 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "TempTree.h"
