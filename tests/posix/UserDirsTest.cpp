@@ -70,7 +70,7 @@ TEST(DesktopFolder, FallsBackToHomeDesktop) {
 // command, ...), the file is passed over; a file sh cannot parse is passed over whole, and said so.
 TEST(DesktopFolder, PassesOverWhatShMightReadOtherwise) {
   for (const char* rest :
-       {"X=$(echo \"\nXDG_DESKTOP_DIR=/b)\"\n", "if false; then\nXDG_DESKTOP_DIR=/b\nfi\n",
+       {"X=$(echo \"\nXDG_DESKTOP_DIR=/b\")\n", "if false; then\nXDG_DESKTOP_DIR=/b\nfi\n",
         "X=`echo`\nXDG_DESKTOP_DIR=/b\n", "X=${y:-}\nXDG_DESKTOP_DIR=/b\n",
         "cat <<E\nXDG_DESKTOP_DIR=/b\nE\n", "XDG_DESKTOP_DIR=/b &\n"}) {
     std::string fault;
