@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -160,9 +161,16 @@ std::string ResolveDesktopFolder() {
   std::optional<std::string> userDirs;
   const char* config = std::getenv("XDG_CONFIG_HOME");
   // Without HOME and without an absolute XDG_CONFIG_HOME there is no user-dirs.dirs to read.
-  if ((config && config[0] == '/') || !home.empty())
-    userDirs = ReadSmallFile(ConfigHome() + "/user-dirs.dirs", kEntryLimit);
-  return DesktopFolder(userDirs, home);
+  const std::string path = ConfigHome() + "/user-dirs.dirs";
+  if ((config && config[0] == '/') || !home.empty()) userDirs = ReadSmallFile(path, kEntryLimit);
+  std::string fault;
+  std::string desktop = DesktopFolder(userDirs, home, &fault);
+  if (!fault.empty())
+    std::fprintf(stderr,
+                 "vexmor: \"%s\": sh cannot read this file (%s); it is passed over and the "
+                 "desktop is \"%s\"\n",
+                 path.c_str(), fault.c_str(), desktop.c_str());
+  return desktop;
 }
 
 HResult DesktopLinks::CoInitialize() {

@@ -10,16 +10,25 @@
 
 namespace vx::posix {
 
-// The last XDG_DESKTOP_DIR line of the file decides, read as sh reads it when it sources the file:
-// "$HOME/..." (or "$HOME" alone) under home, or an absolute path; within the double quotes a
-// backslash escapes $ ` " and \ and stays before anything else; '#' starts a comment line. Lines
-// of another form are passed over (other expansions, backquotes, anything but a comment after the
-// closing quote), and so are lines whose folder holds a NUL or another control character. Without
-// such a line (or without the file) the answer is home + "/Desktop". Repeated separators are made
-// one and a final one is dropped, so that the folder has one spelling.
+// The file is read as sh reads it when it sources it: as words and commands, with double and
+// single quotes that may span lines, backslash escapes, backslash-newline joining lines, '#'
+// starting a comment only where a word would start, and blanks and newlines ending words. The last
+// command that is a plain assignment to XDG_DESKTOP_DIR (nothing but NAME=value words) decides,
+// when its value is built from literal text and $HOME (also ${HOME}, or '~' where sh puts the
+// home folder) and names an absolute folder with no NUL or other control character. Passed over:
+//   - other commands (a blank around '=' makes one), and assignments sh makes only for a command;
+//   - a value holding another expansion ($name, $1, ...), or a folder that is relative or holds a
+//     control character (a CR before the line end is part of the value, as for sh);
+//   - everything from the first construct this reader does not follow on: $(...), backquotes,
+//     ${...} other than ${name}, the operators & | < > ( ), and reserved words such as `if`;
+//   - the whole file when sh could not parse it (a quote still open at the end of the file, a ';'
+//     with no command before it): *fault then says why, for the caller to tell the user.
+// Without a setting (or without the file) the answer is home + "/Desktop". Repeated separators are
+// made one and a final one is dropped, so that the folder has one spelling.
 // A folder that would lie under an empty home is unknown: the answer is "" rather than a path
 // from the root folder.
-std::string DesktopFolder(const std::optional<std::string>& userDirsText, std::string_view home);
+std::string DesktopFolder(const std::optional<std::string>& userDirsText, std::string_view home,
+                          std::string* fault = nullptr);
 
 // The path with each run of '/' made one and no final '/' (except for "/" itself).
 std::string WithoutExtraSeparators(std::string_view path);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -166,6 +167,13 @@ TEST_F(DesktopTree, DesktopFolderFollowsUserDirs) {
   // A relative XDG_CONFIG_HOME is ignored.
   tree.SetEnv("XDG_CONFIG_HOME", "cfg");
   EXPECT_EQ(DesktopPath(links), tree.Path("home/Bureau"));
+  // A file sh cannot parse is passed over whole, and the user told in one line naming it.
+  tree.Write("home/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureau\"\nFOO=\"\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(DesktopPath(links), tree.Path("home/Desktop"));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("\"" + tree.Path("home/.config/user-dirs.dirs") + "\""), std::string::npos);
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 TEST_F(DesktopTree, DesktopPathThatDoesNotFitIsNotCutShort) {
