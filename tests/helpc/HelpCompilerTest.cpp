@@ -51,8 +51,6 @@ std::vector<std::string> LeafEntries(const std::string& b, std::size_t at, bool 
   return entries;
 }
 
-// Walks the file as a viewer does; answers the internal files by name and the topic's texts, one
-// string per paragraph record with its strings joined.
 // A block as shown: its kind ('1' and '2' heading levels, 'i' a list item, 'p' a paragraph) and its
 // text in runs of one emphasis ('b' bold, 'i' italic, 's' struck out, '-' plain).
 struct Shown {
@@ -107,22 +105,23 @@ Shown Decode(const std::string& topic, std::size_t at, const std::string& fonts)
     for (int tabs = Compressed(topic, p, 2, true); tabs > 0; --tabs) Compressed(topic, p, 2);
   Shown shown;
   std::size_t text = textAt;
-  int font = -1, size = 0;
+  std::size_t font = 0;
+  int size = 0;
   bool bullet = false, first = true;
   for (;;) {
     const std::string piece = topic.c_str() + text;
     text += piece.size() + 1;
     EXPECT_LE(text, end);
-    const std::size_t descriptor = U16(fonts, 6) + 11 * static_cast<std::size_t>(font);
-    const bool bold = font >= 0 && (fonts.at(descriptor) & 1);
+    auto descriptor = [&](std::size_t field) { return fonts.at(U16(fonts, 6) + 11 * font + field); };
+    const bool bold = size && (descriptor(0) & 1);
     if (first && piece == "\x95") bullet = true;
     else if (!piece.empty()) shown.Add(piece, bold ? "b" : "-"), first = false;
     const unsigned command = static_cast<unsigned char>(topic.at(p++));
     if (command == 0xFF) break;
     if (command == 0x80) {
-      font = static_cast<int>(U16(topic, p));
+      font = U16(topic, p);
       p += 2;
-      if (size == 0) size = fonts.at(U16(fonts, 6) + 11 * static_cast<std::size_t>(font) + 1);
+      if (size == 0) size = descriptor(1);
     } else if (command == 0x83) {
       EXPECT_TRUE(bullet && first) << "a tab after text";
     } else {
@@ -133,6 +132,8 @@ Shown Decode(const std::string& topic, std::size_t at, const std::string& fonts)
   return shown;
 }
 
+// Walks the file as a viewer does; answers the internal files by name and the topic's texts, one
+// string per paragraph record with its strings joined, and each record as shown.
 Walked Walk(const std::string& b) {
   Walked w;
   EXPECT_EQ(U32(b, 0), 0x00035F3Fu);
@@ -212,7 +213,8 @@ std::string GeneratedSource(std::mt19937& random) {
   const char* words[] = {"Mic",  "Volume", "(Alt+V)", "0x330", "card's", "Up/Page", "Down,", "on.",
                          "VEXMOR_PORTS", "16", "Bit", "gain:", "-", "A+B", "1.", "e.g.", "a", "b"};
   const char* odd[] = {"&amp;", "&copy;", "AT&T", "~~x~~", "~/", "_x_", "a ** b ** c", "**a **b** c**",
-                       "**", "*", "***", "x**y**z", "**(Alt+V)**", "a**(b)**", "#", "&#65;", "\\"};
+                       "**", "*", "***", "x**y**z", "**(Alt+V)**", "a**(b)**", "**x.**y", "#",
+                       "&#65;", "&nbsp", "\\", "www.example.com", "a@b.example", "http://x.example"};
   auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
   const int oddWords = chance(40) ? 0 : 4;  // in percent
   auto line = [&](int boldChance = 30) {

@@ -71,6 +71,9 @@ std::string SplitRuns(const std::vector<Line>& lines, bool heading, std::vector<
       ++i;
       continue;
     }
+    // Markdown links addresses; the link, and what follows it, lose a heading's bold on Linux.
+    if (heading && (c == '@' || text.compare(i, 4, "www.") == 0 || text.compare(i, 3, "://") == 0))
+      return At(line, "an address ('@', 'www.', '://') in a heading is not supported");
     if (c == '`') return At(line, "code ('`') is not supported");
     if (c == '[' || c == ']') return At(line, "links ('[') are not supported");
     if (c == '<' || c == '>') return At(line, "HTML and quotes ('<', '>') are not supported");

@@ -9,7 +9,8 @@
 // let it open or close. Anything else is refused, naming the line that holds it, since the
 // Markdown would show it otherwise: underlined headings and rules ("--", "==", "- - -"), character
 // references ("&amp;"), strikethrough ("~~"), a "**" Markdown shows as written ("a ** b"), bold
-// inside bold or in a heading, a line break (two blanks at a line's end), a closing "#".
+// inside bold or in a heading, an address in a heading, a line break (two blanks at a line's end),
+// a closing "#".
 //
 // The file: the 16-byte header, the internal files |SYSTEM (title), |TOPIC (one topic holding every
 // block, uncompressed 4 KB topic blocks), |FONT (four fonts), |CONTEXT (the topic's context
