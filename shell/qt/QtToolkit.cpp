@@ -81,20 +81,21 @@ void ShowImagesAndLinksAsText(QTextDocument& document) {
         pieces.push_back({it.fragment().position(), it.fragment().length(), format});
     }
   QTextCursor cursor(&document);
-  for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {  // last first: positions hold
+  // The last first, so that each piece is still where it was found.
+  for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
     QTextCharFormat shown = piece->format;
-    for (const int property :
-         {int(QTextFormat::ObjectType), int(QTextFormat::ImageName), int(QTextFormat::ImageTitle),
-          int(QTextFormat::ImageAltText), int(QTextFormat::ImageWidth), int(QTextFormat::ImageHeight),
-          int(QTextFormat::ImageQuality), int(QTextFormat::IsAnchor), int(QTextFormat::AnchorHref),
-          int(QTextFormat::AnchorName), int(QTextFormat::ForegroundBrush),
-          int(QTextFormat::TextUnderlineStyle), int(QTextFormat::FontUnderline)})
+    for (const QTextFormat::Property property :
+         {QTextFormat::ObjectType, QTextFormat::ImageName, QTextFormat::ImageTitle,
+          QTextFormat::ImageAltText, QTextFormat::ImageWidth, QTextFormat::ImageHeight,
+          QTextFormat::ImageQuality, QTextFormat::IsAnchor, QTextFormat::AnchorHref,
+          QTextFormat::AnchorName, QTextFormat::ForegroundBrush, QTextFormat::TextUnderlineStyle,
+          QTextFormat::FontUnderline})
       shown.clearProperty(property);
     cursor.setPosition(piece->at);
     cursor.setPosition(piece->at + piece->length, QTextCursor::KeepAnchor);
+    const QString alt = piece->format.stringProperty(QTextFormat::ImageAltText);
     if (piece->format.isImageFormat())  // one object character for each image
-      cursor.insertText(piece->format.stringProperty(QTextFormat::ImageAltText).repeated(piece->length),
-                        shown);
+      cursor.insertText(alt.repeated(piece->length), shown);
     else
       cursor.setCharFormat(shown);
   }

@@ -82,7 +82,8 @@ struct Walked {
 // a short's value is biased by half its range.
 int Compressed(const std::string& b, std::size_t& at, std::size_t wide, bool biased = false) {
   const bool twice = b.at(at) & 1;
-  const unsigned v = twice ? (wide == 4 ? U32(b, at) : U16(b, at)) : (wide == 4 ? U16(b, at) : b.at(at) & 0xFF);
+  const unsigned v = twice ? (wide == 4 ? U32(b, at) : U16(b, at))
+                           : (wide == 4 ? U16(b, at) : b.at(at) & 0xFF);
   at += twice ? wide : wide / 2;
   const int bits = static_cast<int>(8 * (twice ? wide : wide / 2));
   return static_cast<int>(v >> 1) - (biased ? 1 << (bits - 2) : 0);
@@ -112,7 +113,9 @@ Shown Decode(const std::string& topic, std::size_t at, const std::string& fonts)
     const std::string piece = topic.c_str() + text;
     text += piece.size() + 1;
     EXPECT_LE(text, end);
-    auto descriptor = [&](std::size_t field) { return fonts.at(U16(fonts, 6) + 11 * font + field); };
+    auto descriptor = [&](std::size_t field) {
+      return fonts.at(U16(fonts, 6) + 11 * font + field);
+    };
     const bool bold = size && (descriptor(0) & 1);
     if (first && piece == "\x95") bullet = true;
     else if (!piece.empty()) shown.Add(piece, bold ? "b" : "-"), first = false;
@@ -212,9 +215,10 @@ std::vector<Shown> QtShows(const std::string& source) {
 std::string GeneratedSource(std::mt19937& random) {
   const char* words[] = {"Mic",  "Volume", "(Alt+V)", "0x330", "card's", "Up/Page", "Down,", "on.",
                          "VEXMOR_PORTS", "16", "Bit", "gain:", "-", "A+B", "1.", "e.g.", "a", "b"};
-  const char* odd[] = {"&amp;", "&copy;", "AT&T", "~~x~~", "~/", "_x_", "a ** b ** c", "**a **b** c**",
-                       "**", "*", "***", "x**y**z", "**(Alt+V)**", "a**(b)**", "**x.**y", "#",
-                       "&#65;", "&nbsp", "\\", "www.example.com", "a@b.example", "http://x.example"};
+  const char* odd[] = {"&amp;", "&copy;", "AT&T", "~~x~~", "~/", "_x_", "a ** b ** c",
+                       "**a **b** c**", "**", "*", "***", "x**y**z", "**(Alt+V)**", "a**(b)**",
+                       "**x.**y", "#", "&#65;", "&nbsp", "\\", "www.example.com", "a@b.example",
+                       "http://x.example"};
   auto chance = [&](int percent) { return static_cast<int>(random() % 100) < percent; };
   const int oddWords = chance(40) ? 0 : 4;  // in percent
   auto line = [&](int boldChance = 30) {
@@ -225,7 +229,8 @@ std::string GeneratedSource(std::mt19937& random) {
     for (int k = 0; k < n; ++k) {
       if (k) text += chance(10) ? "  " : " ";
       if (k == boldFrom) text += "**";
-      text += chance(oddWords) ? odd[random() % std::size(odd)] : words[random() % std::size(words)];
+      text += chance(oddWords) ? odd[random() % std::size(odd)]
+                               : words[random() % std::size(words)];
       if (k == boldTo) text += "**";
     }
     return text + std::string(chance(70) ? 0 : random() % 4, ' ');
@@ -235,12 +240,14 @@ std::string GeneratedSource(std::mt19937& random) {
     if (chance(80)) source += "\n";
     const int kind = static_cast<int>(random() % 10);
     if (kind < 2) {
-      source += "##" + std::string(chance(85) ? 1 : 2, ' ') + line(5) + (chance(10) ? " ##" : "") + "\n";
+      source += "##" + std::string(chance(85) ? 1 : 2, ' ') + line(5);
+      source += chance(10) ? " ##\n" : "\n";
     } else if (kind < 5) {
       source += "-" + std::string(chance(80) ? 1 : chance(50) ? 2 : 5, ' ') + line() + "\n";
       if (chance(30)) source += line() + "\n";
     } else if (kind < 9) {
-      for (int lines = 1 + static_cast<int>(random() % 3); lines > 0; --lines) source += line() + "\n";
+      for (int lines = 1 + static_cast<int>(random() % 3); lines > 0; --lines)
+        source += line() + "\n";
       if (chance(8)) source += std::string(chance(50) ? "--" : chance(50) ? "-" : "===") + "\n";
     } else {
       source += std::string(chance(50) ? "- - -" : "2. item") + "\n";
@@ -255,9 +262,11 @@ bool NamedLineHoldsIt(const std::string& error, const std::string& line) {
   auto holds = [&](const char* chars) { return line.find_first_of(chars) != std::string::npos; };
   const std::string trimmed = line.substr(0, line.find_last_not_of(' ') + 1);
   if (has("list item")) return line.rfind("- ", 0) == 0;
-  if (has("printable ASCII")) return holds("\x7f") || std::any_of(line.begin(), line.end(), [](char c) { return c < 0x20 || c & 0x80; });
+  if (has("printable ASCII"))
+    return std::any_of(line.begin(), line.end(), [](char c) { return c < 0x20 || c & 0x80; });
   if (has("indented")) return line.rfind(" ", 0) == 0 || line.rfind("-     ", 0) == 0;
-  if (has("underlined") || has("rules")) return trimmed.find_first_not_of("-= ") == std::string::npos || holds("+=0123456789");
+  if (has("underlined") || has("rules"))
+    return trimmed.find_first_not_of("-= ") == std::string::npos || holds("+=0123456789");
   if (has("line break")) return line.size() - trimmed.size() >= 2;
   if (has("heading") || has("title")) return line.rfind("#", 0) == 0;
   if (has("'*'") || has("'**'") || has("'***'")) return holds("*");

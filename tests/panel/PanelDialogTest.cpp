@@ -358,8 +358,10 @@ TEST_F(PanelDialog, F1OpensOneHelpWindowThatEscapeClosesAndAMissingOrEmptyFileIs
       shown = browser->toPlainText();
       loaded = 0;
       for (QTextBlock b = browser->document()->begin(); b.isValid(); b = b.next())
-        for (auto f = b.begin(); !f.atEnd(); ++f)
-          loaded += f.fragment().charFormat().isImageFormat() || f.fragment().charFormat().isAnchor();
+        for (auto f = b.begin(); !f.atEnd(); ++f) {
+          const QTextCharFormat format = f.fragment().charFormat();
+          loaded += format.isImageFormat() || format.isAnchor();
+        }
       QTest::keyClick(browser, Qt::Key_Escape);
       QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Right);
       QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Escape);

@@ -21,7 +21,9 @@ bool Punctuation(char c) {
   return c >= 0x21 && c <= 0x7E && !(c >= '0' && c <= '9') && !(c >= 'A' && c <= 'Z') &&
          !(c >= 'a' && c <= 'z');
 }
-bool Alphanumeric(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool Alphanumeric(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 // The runs of one block, its lines joined by a blank as Markdown joins them, "**" switching bold;
 // an error naming the line that holds what the subset does not express. A "**" switches bold only
@@ -58,12 +60,16 @@ std::string SplitRuns(const std::vector<Line>& lines, bool heading, std::vector<
       if (heading) return At(line, "bold text ('**') in a heading is not supported");
       const char before = i == 0 ? ' ' : text[i - 1];
       const char after = i + 2 == text.size() ? ' ' : text[i + 2];
-      const bool opens = !Blank(after) && (!Punctuation(after) || Blank(before) || Punctuation(before));
-      const bool closes = !Blank(before) && (!Punctuation(before) || Blank(after) || Punctuation(after));
+      const bool opens =
+          !Blank(after) && (!Punctuation(after) || Blank(before) || Punctuation(before));
+      const bool closes =
+          !Blank(before) && (!Punctuation(before) || Blank(after) || Punctuation(after));
       if (!bold && !opens)
-        return At(line, "a '**' that does not start bold text (a blank or a mark after it) is not supported");
+        return At(line, "a '**' that does not start bold text (a blank or a mark after it) "
+                        "is not supported");
       if (bold && !closes)
-        return At(line, "a '**' that does not end the bold text (a blank or a mark before it) is not supported");
+        return At(line, "a '**' that does not end the bold text (a blank or a mark before it) "
+                        "is not supported");
       if (!current.empty()) runs.push_back({current, bold});
       current.clear();
       bold = !bold;
@@ -110,7 +116,8 @@ std::string BlockStart(std::string_view line) {
     return "underlined headings and rules ('--', '==') are not supported";
   const std::size_t digits = line.find_first_not_of("0123456789");
   if (line.front() == '+' || line.front() == '=' || line.rfind("- ", 0) == 0 ||
-      (digits > 0 && digits != std::string_view::npos && (line[digits] == '.' || line[digits] == ')')))
+      (digits > 0 && digits != std::string_view::npos &&
+       (line[digits] == '.' || line[digits] == ')')))
     return "numbered lists, rules and other list markers are not supported";
   if (line.front() == '#') return "only \"# \" and \"## \" headings are supported";
   return "";
