@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +18,7 @@
 #include <cstring>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "shell/HelpText.h"
 #include "shell/qt/QtDialogWindow.h"
@@ -51,6 +55,50 @@ std::optional<std::pair<std::string, std::uint64_t>> ReadHelpFile(const std::str
   ::close(fd);
   head.resize(kept);
   return std::make_pair(std::move(head), size);
+}
+
+// The help window's browser fetches nothing the help names: an image, a style sheet or a link's
+// target is never opened, so no file, FIFO or device named in the help can block or end the
+// panel. It answers empty data, not nothing: given nothing, the document opens the file itself.
+class HelpBrowser : public QTextBrowser {
+ public:
+  using QTextBrowser::QTextBrowser;
+  QVariant loadResource(int, const QUrl&) override { return QByteArray(); }
+};
+
+// Images give way to their alt text, links to plain text, before anything is laid out: laying out
+// an image whose data is no picture opens the file it names, whatever loadResource answered.
+void ShowImagesAndLinksAsText(QTextDocument& document) {
+  struct Piece {
+    int at, length;
+    QTextCharFormat format;
+  };
+  std::vector<Piece> pieces;
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextCharFormat format = it.fragment().charFormat();
+      if (format.isImageFormat() || format.isAnchor())
+        pieces.push_back({it.fragment().position(), it.fragment().length(), format});
+    }
+  QTextCursor cursor(&document);
+  // The last first, so that each piece is still where it was found.
+  for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece) {
+    QTextCharFormat shown = piece->format;
+    for (const QTextFormat::Property property :
+         {QTextFormat::ObjectType, QTextFormat::ImageName, QTextFormat::ImageTitle,
+          QTextFormat::ImageAltText, QTextFormat::ImageWidth, QTextFormat::ImageHeight,
+          QTextFormat::ImageQuality, QTextFormat::IsAnchor, QTextFormat::AnchorHref,
+          QTextFormat::AnchorName, QTextFormat::ForegroundBrush, QTextFormat::TextUnderlineStyle,
+          QTextFormat::FontUnderline})
+      shown.clearProperty(property);
+    cursor.setPosition(piece->at);
+    cursor.setPosition(piece->at + piece->length, QTextCursor::KeepAnchor);
+    const QString alt = piece->format.stringProperty(QTextFormat::ImageAltText);
+    if (piece->format.isImageFormat())  // one object character for each image
+      cursor.insertText(alt.repeated(piece->length), shown);
+    else
+      cursor.setCharFormat(shown);
+  }
 }
 
 QString VersionText(const ProgramResources& resources, const char* name) {
@@ -127,12 +175,19 @@ void QtToolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
   viewer->setAttribute(Qt::WA_DeleteOnClose);
   viewer->setObjectName(QStringLiteral("HelpViewer"));
   viewer->setWindowTitle(product.isEmpty() ? QStringLiteral("Help") : product + QStringLiteral(" Help"));
-  auto* browser = new QTextBrowser(viewer);
+  auto* browser = new HelpBrowser(viewer);
   browser->setOpenLinks(false);
-  if (shown.markdown)
-    browser->setMarkdown(text);
-  else
+  if (shown.markdown) {
+    // Read into a document of its own, shown once its images and links have become text.
+    auto* document = new QTextDocument(browser);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(browser->font());
+    document->setMarkdown(text);
+    ShowImagesAndLinksAsText(*document);
+    browser->setDocument(document);
+  } else {
     browser->setPlainText(text);
+  }
   auto* layout = new QVBoxLayout(viewer);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser);

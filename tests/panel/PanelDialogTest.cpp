@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
 #include <QTimer>
 #include <functional>
@@ -26,6 +28,7 @@
 #include "panel/res/Resources.h"
 #include "platform/emulated/EmulatedCard.h"
 #include "platform/emulated/PortLog.h"
+#include "shell/HelpText.h"
 #include "shell/qt/QtDialogWindow.h"
 #include "shell/qt/QtToolkit.h"
 #include "shell/qt/TrackBar.h"
@@ -319,6 +322,53 @@ TEST_F(PanelDialog, F1OpensOneHelpWindowThatEscapeClosesAndAMissingOrEmptyFileIs
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_TRUE(boxes[0].contains("Help is not available: ")) << boxes[0].toStdString();
     EXPECT_TRUE(boxes[0].contains(folder + "/Volsar.hlp")) << boxes[0].toStdString();
+    EXPECT_EQ(gains.first, 1);
+  }
+
+  // Help files naming what must never be opened: a FIFO (the panel would wait for a writer) and
+  // /dev/zero (it would read until its memory ran out), once, as often as 4 KB of Markdown holds,
+  // and a thousand times (shown as plain text). Shown at once, images as their alt text, links
+  // as plain text, and the panel goes on.
+  const std::string fifo = dir.filePath("pipe").toStdString(), title = "# Vexmor Recording\n\n";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string full = title, thousand = title;
+  while (full.size() + fifo.size() + 5 <= vx::kHelpMarkdownLimit) full += "![](" + fifo + ")";
+  for (int i = 0; i < 1000; ++i) thousand += "![" + std::to_string(i) + "](/dev/zero)\n";
+  const std::pair<std::string, QString> rows[] = {
+      {title + "A ![picture](" + fifo + ") of ![nothing](/dev/zero), [a link](" + fifo + ").\n",
+       "A picture of nothing, a link."},
+      {full, "Vexmor Recording"},
+      {thousand, "![999](/dev/zero)"}};
+  helpDir = dir.filePath("images");
+  QDir().mkpath(helpDir);
+  for (const auto& [source, words] : rows) {
+    QFile file(helpDir + "/Volsar.hlp");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(source.data(), static_cast<qint64>(source.size()));
+    file.close();
+    qint64 took = -1;
+    int loaded = -1;
+    Run([&](vx::QtDialogWidget& w) {
+      QElapsedTimer clock;
+      clock.start();
+      QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_F1);
+      took = clock.elapsed();
+      auto* browser = w.findChild<QTextBrowser*>();
+      ASSERT_NE(browser, nullptr);
+      shown = browser->toPlainText();
+      loaded = 0;
+      for (QTextBlock b = browser->document()->begin(); b.isValid(); b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f) {
+          const QTextCharFormat format = f.fragment().charFormat();
+          loaded += format.isImageFormat() || format.isAnchor();
+        }
+      QTest::keyClick(browser, Qt::Key_Escape);
+      QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Right);
+      QTest::keyClick(w.Control(IDC_MIC_SLIDER), Qt::Key_Escape);
+    });
+    EXPECT_LT(took, 1000);
+    EXPECT_TRUE(shown.contains(words)) << shown.toStdString();
+    EXPECT_EQ(loaded, 0) << "images or links left in the window";
     EXPECT_EQ(gains.first, 1);
   }
 }

@@ -10,35 +10,116 @@ namespace {
 
 std::string At(int line, const std::string& why) { return "line " + std::to_string(line) + ": " + why; }
 
-// The runs of one block's text, "**" switching bold; an error text when the text holds what the
-// subset does not express.
-std::string SplitRuns(std::string_view text, int line, std::vector<Run>& runs) {
+// The lines of one block, each without its end and its trailing blanks, with their numbers.
+struct Line {
+  std::string text;
+  int number;
+};
+
+bool Blank(char c) { return c == ' '; }
+bool Punctuation(char c) {
+  return c >= 0x21 && c <= 0x7E && !(c >= '0' && c <= '9') && !(c >= 'A' && c <= 'Z') &&
+         !(c >= 'a' && c <= 'z');
+}
+bool Alphanumeric(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The runs of one block, its lines joined by a blank as Markdown joins them, "**" switching bold;
+// an error naming the line that holds what the subset does not express. A "**" switches bold only
+// where Markdown makes it open or close bold text (its flanking rules): one that would show as
+// written, or open bold text inside bold text, is refused.
+std::string SplitRuns(const std::vector<Line>& lines, bool heading, std::vector<Run>& runs) {
+  std::string text;
+  std::vector<std::pair<std::size_t, int>> starts;  // where each line starts in `text`
+  for (const Line& l : lines) {
+    if (!text.empty()) text += ' ';
+    starts.push_back({text.size(), l.number});
+    text += l.text;
+  }
+  auto lineOf = [&](std::size_t i) {
+    int number = starts.front().second;
+    for (const auto& [at, n] : starts)
+      if (at <= i) number = n;
+    return number;
+  };
   bool bold = false;
+  std::size_t boldFrom = 0;
   std::string current;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (static_cast<unsigned char>(c) >= 0x80 || static_cast<unsigned char>(c) < 0x20)
+    const int line = lineOf(i);
+    if (static_cast<unsigned char>(c) >= 0x7F || static_cast<unsigned char>(c) < 0x20)
       return At(line, "only printable ASCII text is supported");
-    if (c == '*' && i + 1 < text.size() && text[i + 1] == '*') {
+    if (c == '*') {
+      const std::size_t run = text.find_first_not_of('*', i) == std::string::npos
+                                  ? text.size() - i
+                                  : text.find_first_not_of('*', i) - i;
+      if (run == 1) return At(line, "a single '*' (emphasis) is not supported");
+      if (run > 2) return At(line, "'***' and longer runs of '*' are not supported");
+      if (heading) return At(line, "bold text ('**') in a heading is not supported");
+      const char before = i == 0 ? ' ' : text[i - 1];
+      const char after = i + 2 == text.size() ? ' ' : text[i + 2];
+      const bool opens =
+          !Blank(after) && (!Punctuation(after) || Blank(before) || Punctuation(before));
+      const bool closes =
+          !Blank(before) && (!Punctuation(before) || Blank(after) || Punctuation(after));
+      if (!bold && !opens)
+        return At(line, "a '**' that does not start bold text (a blank or a mark after it) "
+                        "is not supported");
+      if (bold && !closes)
+        return At(line, "a '**' that does not end the bold text (a blank or a mark before it) "
+                        "is not supported");
       if (!current.empty()) runs.push_back({current, bold});
       current.clear();
       bold = !bold;
+      boldFrom = i;
       ++i;
       continue;
     }
-    if (c == '*') return At(line, "a single '*' (emphasis) is not supported");
+    // Markdown links addresses; the link, and what follows it, lose a heading's bold on Linux.
+    if (heading && (c == '@' || text.compare(i, 4, "www.") == 0 || text.compare(i, 3, "://") == 0))
+      return At(line, "an address ('@', 'www.', '://') in a heading is not supported");
     if (c == '`') return At(line, "code ('`') is not supported");
     if (c == '[' || c == ']') return At(line, "links ('[') are not supported");
     if (c == '<' || c == '>') return At(line, "HTML and quotes ('<', '>') are not supported");
     if (c == '\\') return At(line, "backslash escapes are not supported");
     if (c == '|') return At(line, "tables ('|') are not supported");
-    if (c == '_' && (i == 0 || text[i - 1] == ' ' || i + 1 == text.size() || text[i + 1] == ' '))
-      return At(line, "'_' emphasis is not supported");
+    if (c == '~') return At(line, "strikethrough ('~') is not supported");
+    if (c == '&') {  // a character reference: "&amp;", "&#38;", "&#x26;"
+      std::size_t j = i + 1;
+      if (j < text.size() && text[j] == '#') ++j;
+      if (j < text.size() && (text[j] == 'x' || text[j] == 'X') && text[i + 1] == '#') ++j;
+      const std::size_t name = j;
+      while (j < text.size() && Alphanumeric(text[j])) ++j;
+      if (j > name && j < text.size() && text[j] == ';')
+        return At(line, "character references ('&') are not supported");
+    }
+    if (c == '_') {  // only inside a word, where it never makes emphasis
+      const std::size_t from = text.find_last_not_of('_', i), to = text.find_first_not_of('_', i);
+      if (from == std::string::npos || to == std::string::npos || !Alphanumeric(text[from]) ||
+          !Alphanumeric(text[to]))
+        return At(line, "'_' outside a word (emphasis) is not supported");
+    }
     current += c;
   }
-  if (bold) return At(line, "'**' is not closed");
+  if (bold) return At(lineOf(boldFrom), "'**' is not closed");
   if (!current.empty()) runs.push_back({current, bold});
-  if (runs.empty()) return At(line, "a block without text");
+  if (runs.empty()) return At(starts.front().second, "a block without text");
+  return "";
+}
+
+// Why a line, or a list item's text, would begin a block other than a paragraph; "" when not.
+std::string BlockStart(std::string_view line) {
+  if (line.find_first_not_of("- ") == std::string_view::npos ||
+      line.find_first_not_of("= ") == std::string_view::npos)
+    return "underlined headings and rules ('--', '==') are not supported";
+  const std::size_t digits = line.find_first_not_of("0123456789");
+  if (line.front() == '+' || line.front() == '=' || line.rfind("- ", 0) == 0 ||
+      (digits > 0 && digits != std::string_view::npos &&
+       (line[digits] == '.' || line[digits] == ')')))
+    return "numbered lists, rules and other list markers are not supported";
+  if (line.front() == '#') return "only \"# \" and \"## \" headings are supported";
   return "";
 }
 
@@ -223,19 +304,23 @@ Record ParagraphRecord(const Block& block) {
 Parsed ParseMarkdown(std::string_view text) {
   Parsed parsed;
   Source& source = parsed.source;
-  std::vector<std::pair<std::string, int>> pending;  // the lines of the open block
+  std::vector<Line> pending;  // the lines of the open block
   Block::Kind pendingKind = Block::kParagraph;
+  bool hardBreak = false;  // the open block's last line ends in two blanks or more
   int number = 0;
   auto close = [&]() -> bool {
     if (pending.empty()) return true;
-    std::string joined;
-    for (const auto& [line, n] : pending) joined += (joined.empty() ? "" : " ") + line;
-    Block block{pendingKind, {}, pending.front().second};
-    parsed.error = SplitRuns(joined, block.line, block.runs);
+    Block block{pendingKind, {}, pending.front().number};
+    parsed.error = SplitRuns(pending, pendingKind == Block::kTitle || pendingKind == Block::kHeading,
+                             block.runs);
     pending.clear();
     if (!parsed.error.empty()) return false;
     source.blocks.push_back(std::move(block));
     return true;
+  };
+  auto refuse = [&](const std::string& why) {
+    parsed.error = At(number, why);
+    return parsed;
   };
   while (!text.empty() || number == 0) {
     const std::size_t eol = text.find('\n');
@@ -243,54 +328,57 @@ Parsed ParseMarkdown(std::string_view text) {
     text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    const bool blank = line.find_first_not_of(' ') == std::string::npos;
-    if (number == 1 && line.rfind("# ", 0) != 0) {
-      parsed.error = At(1, "the first line must be the title, \"# Title\"");
-      return parsed;
-    }
-    if (blank) {
+    // Markdown drops a line's trailing blanks; two or more inside a block make a line break.
+    const std::size_t end = line.find_last_not_of(' ');
+    const std::size_t trailing = end == std::string::npos ? line.size() : line.size() - end - 1;
+    line.resize(line.size() - trailing);
+    if (number == 1 && line.rfind("# ", 0) != 0)
+      return refuse("the first line must be the title, \"# Title\"");
+    if (line.empty()) {
       if (!close()) return parsed;
       if (text.empty()) break;
       continue;
     }
-    if (line.front() == ' ' || line.front() == '\t') {
-      parsed.error = At(number, "indented lines (code, nested lists) are not supported");
-      return parsed;
-    }
+    if (line.front() == ' ' || line.front() == '\t')
+      return refuse("indented lines (code, nested lists) are not supported");
     if (line.rfind("# ", 0) == 0 || line.rfind("## ", 0) == 0) {
       if (!close()) return parsed;
       const bool title = line[1] == ' ';
-      if (title != (number == 1)) {
-        parsed.error = At(number, title ? "only the first line may be a title (\"# \")"
-                                        : "a heading needs the title before it");
-        return parsed;
-      }
-      pending.push_back({line.substr(title ? 2 : 3), number});
+      if (title != (number == 1))
+        return refuse(title ? "only the first line may be a title (\"# \")"
+                            : "a heading needs the title before it");
+      line.erase(0, line.find_first_not_of(' ', title ? 2 : 3));
+      if (!line.empty() && line.back() == '#')
+        return refuse("a '#' at the end of a heading is not supported");
+      pending.push_back({line, number});
       pendingKind = title ? Block::kTitle : Block::kHeading;
       if (!close()) return parsed;
       if (title) source.title = source.blocks.back().runs.front().text;
       continue;
     }
-    if (line.front() == '#') {
-      parsed.error = At(number, "only \"# \" and \"## \" headings are supported");
-      return parsed;
-    }
-    if (line.rfind("- ", 0) == 0) {
+    const std::string why = BlockStart(line);
+    const bool item = line.rfind("- ", 0) == 0 && line.find_first_not_of("- ") != std::string::npos;
+    if (!item && !why.empty()) return refuse(why);
+    if (item) {
       if (!close()) return parsed;
-      pending.push_back({line.substr(2), number});
+      // Up to four blanks after the marker; more begin code inside the item.
+      const std::size_t from = line.find_first_not_of(' ', 1);
+      if (from > 5) return refuse("indented lines (code, nested lists) are not supported");
+      line.erase(0, from);
+      if (const std::string inner = BlockStart(line); !inner.empty())
+        return refuse("a list item must begin with its text: " + inner);
+      pending.push_back({line, number});
       pendingKind = Block::kItem;
+      hardBreak = trailing >= 2;
       continue;
     }
-    if (line.front() == '+' || line.front() == '=' || line.rfind("---", 0) == 0 ||
-        (line.front() >= '0' && line.front() <= '9' &&
-         line.find_first_not_of("0123456789") != std::string::npos &&
-         (line[line.find_first_not_of("0123456789")] == '.' ||
-          line[line.find_first_not_of("0123456789")] == ')'))) {
-      parsed.error = At(number, "numbered lists, rules and other list markers are not supported");
-      return parsed;
-    }
     if (pending.empty()) pendingKind = Block::kParagraph;
+    else if (hardBreak) {
+      --number;
+      return refuse("a line break (two blanks at the end of a line) is not supported");
+    }
     pending.push_back({line, number});
+    hardBreak = trailing >= 2;
   }
   if (!close()) return parsed;
   if (source.blocks.empty() || source.blocks.front().runs.size() != 1 ||

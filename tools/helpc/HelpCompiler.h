@@ -3,8 +3,14 @@
 //
 // The subset: "# " the help's title (the first line), "## " a heading, "- " a list item (lines that
 // follow it without a blank line belong to it), other lines a paragraph (a blank line ends it),
-// "**" around bold text. Text is ASCII. Anything else is refused, naming its line: the help would
-// show it otherwise than written.
+// "**" around bold text outside headings. Text is printable ASCII. It is read as the Linux help
+// window's Markdown reader reads it: blanks after a marker and at a line's end are dropped, a
+// block's lines are joined by one blank, and "**" makes bold only where Markdown's flanking rules
+// let it open or close. Anything else is refused, naming the line that holds it, since the
+// Markdown would show it otherwise: underlined headings and rules ("--", "==", "- - -"), character
+// references ("&amp;"), strikethrough ("~~"), a "**" Markdown shows as written ("a ** b"), bold
+// inside bold or in a heading, an address in a heading, a line break (two blanks at a line's end),
+// a closing "#".
 //
 // The file: the 16-byte header, the internal files |SYSTEM (title), |TOPIC (one topic holding every
 // block, uncompressed 4 KB topic blocks), |FONT (four fonts), |CONTEXT (the topic's context
