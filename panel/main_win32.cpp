@@ -59,8 +59,8 @@ std::string RefusedText(const std::string& ports) {
 }
 
 // A port access the system refused once the panel is running: one message, owned by the panel's
-// dialog, and the run ends there, before the settings are saved. Accesses refused while the
-// message is up (a timer's, say) are passed over: they show no second one.
+// dialog (disabled meanwhile, so no switch can fault again behind it), and the run ends there,
+// before the settings are saved. An access refused while the message is up shows no second one.
 void RefusedWhileRunning(vx::Registry& registry) {
   static bool told = false;
   if (told) return;
