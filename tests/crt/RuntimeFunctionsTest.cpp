@@ -32,7 +32,10 @@ int Sign(int value) { return (value > 0) - (value < 0); }
 // A buffer of `size` bytes, each from a small generator that crosses 0x80 and includes 0.
 std::vector<unsigned char> Bytes(std::size_t size, unsigned seed) {
   std::vector<unsigned char> bytes(size);
-  for (auto& byte : bytes) byte = static_cast<unsigned char>((seed = seed * 1103515245 + 12345) >> 16);
+  for (auto& byte : bytes) {
+    seed = seed * 1103515245 + 12345;
+    byte = static_cast<unsigned char>(seed >> 16);
+  }
   return bytes;
 }
 

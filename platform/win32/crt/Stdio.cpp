@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <new>
 
 namespace {
 
@@ -27,12 +26,10 @@ extern "C" {
 
 FILE* fopen(const char* path, const char* mode) {
   if (mode[0] != 'a' || mode[1] != 0) return nullptr;
-  const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
-  Stream* stream = new (std::nothrow) Stream{file};
-  if (!stream) ::CloseHandle(file);
-  return reinterpret_cast<FILE*>(stream);
+  return reinterpret_cast<FILE*>(new Stream{file});  // no memory: Fatal, not "cannot open"
 }
 
 int fputs(const char* text, FILE* stream) {

@@ -8,8 +8,12 @@
 
 namespace std {
 
-void __throw_bad_alloc() { vx::crt::Fatal("Out of memory. The program ends here; nothing more was saved."); }
-void __throw_bad_array_new_length() { vx::crt::Fatal("Out of memory: an array too large for memory."); }
+void __throw_bad_alloc() {
+  vx::crt::Fatal("Out of memory. The program ends here; nothing more was saved.");
+}
+void __throw_bad_array_new_length() {
+  vx::crt::Fatal("Out of memory: an array too large for memory was asked for.");
+}
 void __throw_length_error(const char* what) { vx::crt::Fatal(what); }
 void __throw_logic_error(const char* what) { vx::crt::Fatal(what); }
 void __throw_out_of_range(const char* what) { vx::crt::Fatal(what); }
