@@ -34,7 +34,8 @@ for exe in "$@"; do
     !data && /^ *[0-9a-f]+:\t/ {
       n = split($2, word, " ")
       for (i = 1; i < n && word[i] ~ /^(lock|rep|repz|repnz|repe|repne|data16|addr16|[c-gs]s)$/; i++) {}
-      print word[i]
+      # A nop with an operand is the Pentium Pro'"'"'s multi-byte nop (0F 1F), not the one-byte 90.
+      print (word[i] == "nop" && i < n) ? "nop-0f1f" : word[i]
     }' | sort | uniq -c)
   beyond=$(awk '{ print $2, $1 }' <<<"$used" | sort | join -v 1 - <(echo "$i386"))
   count=$(grep -c . <<<"$used")
