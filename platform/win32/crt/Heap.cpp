@@ -38,8 +38,3 @@ void operator delete(void* block, std::size_t) noexcept { Release(block); }
 void operator delete[](void* block, std::size_t) noexcept { Release(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { Release(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { Release(block); }
-
-extern "C" {
-void* malloc(std::size_t bytes) { return Allocate(bytes); }
-void free(void* block) { Release(block); }
-}
