@@ -10,7 +10,6 @@
 // It takes no arguments. Settings live in HKEY_CURRENT_USER\Software\Vexmor_Rec.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -25,6 +24,7 @@
 #include "platform/win32/DirectPorts.h"
 #include "platform/win32/SystemFamily.h"
 #include "platform/win32/SystemRegistry.h"
+#include "shell/Dialog.h"
 #include "shell/win32/ProgramHelpText.h"
 #include "shell/win32/Win32Toolkit.h"
 
@@ -32,12 +32,15 @@ CPanelApp theApp;
 
 namespace {
 
-// A program without a console: the reason goes to a message box, and to stderr for whoever
-// started it from a terminal.
-void Complain(const std::string& what) {
-  std::fputs(("Volsar: " + what + "\n").c_str(), stderr);
-  std::fflush(stderr);
-  ::MessageBoxA(nullptr, what.c_str(), "Vexmor Recording", MB_OK | MB_ICONSTOP);
+// A program without a console: the reason goes to a message box, owned by `owner` (the panel,
+// once it shows: it stays disabled meanwhile), and to stderr for whoever started it from a
+// terminal.
+void Complain(const std::string& what, HWND owner = nullptr) {
+  const std::string line = "Volsar: " + what + "\r\n";
+  DWORD written;
+  ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), line.data(), static_cast<DWORD>(line.size()),
+              &written, nullptr);
+  ::MessageBoxA(owner, what.c_str(), "Vexmor Recording", MB_OK | MB_ICONSTOP);
 }
 
 std::string NamedPorts(vx::Registry& registry) {
@@ -55,10 +58,17 @@ std::string RefusedText(const std::string& ports) {
          "card.";
 }
 
-// A port access the system refused once the panel is running: one message, and the run ends
-// there, before the settings are saved.
-[[noreturn]] void RefusedWhileRunning(vx::Registry& registry) {
-  Complain(RefusedText(NamedPorts(registry)));
+// A port access the system refused once the panel is running: one message, owned by the panel's
+// dialog (disabled meanwhile, so no switch can fault again behind it), and the run ends there,
+// before the settings are saved. An access refused while the message is up shows no second one.
+void RefusedWhileRunning(vx::Registry& registry) {
+  static bool told = false;
+  if (told) return;
+  told = true;
+  const HWND owner = theApp.m_pMainWnd
+                         ? reinterpret_cast<HWND>(theApp.m_pMainWnd->GetSafeHwnd())
+                         : nullptr;
+  Complain(RefusedText(NamedPorts(registry)), owner);
   std::exit(1);
 }
 

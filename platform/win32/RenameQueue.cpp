@@ -1,20 +1,20 @@
 #include "platform/win32/RenameQueue.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cstring>
-#include <map>
 #include <string_view>
 
 namespace vx::win32 {
 
 namespace {
 
+// ASCII letters only, as the C locale's toupper folds them.
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
+    if (Upper(a[i]) != Upper(b[i])) return false;
   return true;
 }
 
@@ -28,12 +28,15 @@ void ForEachEntry(const char* section, Visit visit) {
 }  // namespace
 
 std::vector<std::string> AddedDeletions(const char* before, const char* after) {
-  std::map<std::string, int> old;
-  ForEachEntry(before, [&old](const char* entry) { ++old[entry]; });
+  // The entries before, sorted: each entry after that matches one of them uses it up.
+  std::vector<std::string_view> old;
+  ForEachEntry(before, [&old](const char* entry) { old.emplace_back(entry); });
+  std::sort(old.begin(), old.end());
   std::vector<std::string> added;
   ForEachEntry(after, [&](const char* entry) {
-    if (auto found = old.find(entry); found != old.end() && found->second > 0) {
-      --found->second;
+    if (auto found = std::lower_bound(old.begin(), old.end(), std::string_view(entry));
+        found != old.end() && *found == entry) {
+      old.erase(found);
       return;
     }
     const std::string_view text(entry);

@@ -231,6 +231,23 @@ check "an unknown VEXMOR_PORTS names the accepted values" \
   drive says "$panel" '"emulated" or "direct"' keys "$panel" return gone "$panel"
 panel_exit; status=$?
 check "  exit status 2" test "$status" = 2
+# Values longer than any buffer come whole: "emulated" and 5,000 more characters is refused, and
+# a card log path of 5,000 characters is named whole (its last part too) as one that cannot be
+# opened.
+run_panel VEXMOR_PORTS="emulated$(printf 'x%.0s' $(seq 5000))"
+check "a VEXMOR_PORTS of 5,008 characters starting \"emulated\" is refused with the same message" \
+  drive says "$panel" '"emulated" or "direct"' keys "$panel" return gone "$panel"
+panel_exit; status=$?
+check "  exit status 2" test "$status" = 2
+rm -f "$log"
+long_log="$(vx_winpath "$base")\\$(printf 'a%.0s' $(seq 5000))\\end.log"
+env VEXMOR_CARD_LOG="$long_log" timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
+panel_pid=$!
+check "a card log path of 5,000 characters that cannot be opened is named whole" \
+  drive says "$panel" 'cannot open the card log' says "$panel" '\end.log; nothing was touched.' \
+    keys "$panel" return gone "$panel"
+panel_exit; status=$?
+check "  exit status 2" test "$status" = 2
 
 # --- The uninstaller ---------------------------------------------------------------------------
 

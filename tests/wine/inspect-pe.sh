@@ -5,14 +5,17 @@
 #
 # Each program must be of the given image type, a GUI program (subsystem 2) whose subsystem and
 # operating-system versions are SUBSYSTEM_VERSION (for instance 4.0) when given as such, and import
-# from the system's own DLLs only: no C++ runtime, no threads library, nothing shipped beside it.
+# from the system's own DLLs only: no C or C++ runtime DLL, no threads library, nothing shipped
+# beside it.
 # Prints one line per check and ends with "N passed, M failed".
 set -u
 objdump=${1:?usage: inspect-pe.sh OBJDUMP PE32|PE32+ VERSION EXE...}
 kind=${2:?}
 version=${3:?}
 shift 3
-system_dlls="ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL OLE32.DLL SHELL32.DLL USER32.DLL"
+# The DLLs of the first Windows 95 release the programs use; no C run-time DLL (MSVCRT.DLL came
+# with Windows 98): the programs bring their own run-time.
+system_dlls="ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL OLE32.DLL SHELL32.DLL USER32.DLL"
 passed=0 failed=0
 result() {
   if [ "$1" = 0 ]; then passed=$((passed + 1)); echo "ok: $2"; else failed=$((failed + 1)); echo "FAIL: $2"; fi
