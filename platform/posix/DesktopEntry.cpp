@@ -1,6 +1,9 @@
 #include "platform/posix/DesktopEntry.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -86,6 +89,203 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (a != b) return false;
   }
   return true;
+}
+
+// A line's end (its '\n', or the end of the text), checking on the way that the line is entry text:
+// UTF-8 without overlong forms or surrogates, and no control character but tab and CR. Nothing
+// when it is not. (A sequence cut by a '\n' is broken either way, so line by line checks the
+// whole text.)
+const char* LineEnd(const char* from, const char* end) {
+  const auto* p = reinterpret_cast<const unsigned char*>(from);
+  const auto* stop = reinterpret_cast<const unsigned char*>(end);
+  while (p < stop) {
+    // Eight printable ASCII characters at a time (no byte below 0x20, none with its high bit).
+    if (stop - p >= 8) {
+      constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+      std::uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      if (((((word - kOnes * 0x20) & ~word) | word) & kHigh) == 0) {
+        p += 8;
+        continue;
+      }
+    }
+    unsigned c = *p;
+    if (c < 0x80) {
+      if (c >= 0x20 || c == '\t' || c == '\r') {
+        ++p;
+        continue;
+      }
+      if (c == '\n') break;
+      return nullptr;
+    }
+    int extra;
+    unsigned min;
+    if ((c & 0xE0) == 0xC0) {
+      extra = 1, min = 0x80, c &= 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2, min = 0x800, c &= 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3, min = 0x10000, c &= 0x07;
+    } else {
+      return nullptr;
+    }
+    if (stop - p <= extra) return nullptr;
+    for (int i = 1; i <= extra; ++i) {
+      if ((p[i] & 0xC0) != 0x80) return nullptr;
+      c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return nullptr;
+    p += extra + 1;
+  }
+  return reinterpret_cast<const char*>(p);
+}
+
+// Names met so far (the keys of one group, or the groups), to tell a repeated one without copying
+// any: a few are compared as they come, the rest sorted once at the end.
+class SeenNames {
+ public:
+  // False when the name was seen before (among the first few; Repeated tells of the rest).
+  bool Add(std::string_view name) {
+    for (std::size_t i = 0; i < count_; ++i)
+      if (first_[i].View() == name) return false;
+    if (count_ < kFirst)
+      first_[count_++] = {name.data(), name.size()};
+    else
+      more_.push_back(name);
+    return true;
+  }
+  bool Repeated() {
+    if (more_.empty()) return false;
+    for (const Name& name : first_) more_.push_back(name.View());
+    std::sort(more_.begin(), more_.end());
+    return std::adjacent_find(more_.begin(), more_.end()) != more_.end();
+  }
+
+ private:
+  // Left unset until used (a string_view array would be cleared on every call).
+  struct Name {
+    const char* data;
+    std::size_t size;
+    std::string_view View() const { return {data, size}; }
+  };
+  static constexpr std::size_t kFirst = 16;
+  Name first_[kFirst];
+  std::size_t count_ = 0;
+  std::vector<std::string_view> more_;
+};
+
+// The characters of a string value with its escapes (\s \n \t \r \\) undone, one at a time; any
+// other backslash stays as it is.
+class Unescaped {
+ public:
+  explicit Unescaped(std::string_view value) : value_(value) { Decode(); }
+  bool AtEnd() const { return at_ == value_.size(); }
+  char Peek() const { return char_; }
+  char Next() {
+    const char c = char_;
+    at_ += width_;
+    Decode();
+    return c;
+  }
+
+ private:
+  void Decode() {
+    if (at_ == value_.size()) return;
+    char_ = value_[at_];
+    width_ = 1;
+    if (char_ != '\\' || at_ + 1 == value_.size()) return;
+    switch (value_[at_ + 1]) {
+      case 's': char_ = ' '; break;
+      case 'n': char_ = '\n'; break;
+      case 't': char_ = '\t'; break;
+      case 'r': char_ = '\r'; break;
+      case '\\': break;
+      default: return;
+    }
+    width_ = 2;
+  }
+
+  std::string_view value_;
+  std::size_t at_ = 0;
+  char char_ = 0;
+  std::size_t width_ = 1;
+};
+
+bool UnescapedIs(std::string_view value, std::string_view text) {
+  Unescaped in(value);
+  for (char c : text)
+    if (in.AtEnd() || in.Next() != c) return false;
+  return in.AtEnd();
+}
+
+// What a character is to the Exec rules, one table lookup instead of a search per character.
+enum : unsigned char { kIsReserved = 1, kIsFieldCode = 2, kIsQuotedEscape = 4 };
+constexpr std::array<unsigned char, 256> kExecClass = [] {
+  std::array<unsigned char, 256> table{};
+  for (char c : kReserved) table[static_cast<unsigned char>(c)] |= kIsReserved;
+  for (char c : kFieldCodes) table[static_cast<unsigned char>(c)] |= kIsFieldCode;
+  for (char c : std::string_view("\"`$\\")) table[static_cast<unsigned char>(c)] |= kIsQuotedEscape;
+  return table;
+}();
+bool Is(char c, unsigned char what) { return kExecClass[static_cast<unsigned char>(c)] & what; }
+
+// The program of an Exec value (string escapes not yet undone): its first argument by the Exec
+// rules (see SplitExec), every later one checked by them too. Nothing when the value breaks them,
+// has no argument, or its first is empty.
+std::optional<std::string> ExecProgram(std::string_view value) {
+  Unescaped in(value);
+  // Undoing escapes never lengthens the text: the program is written in place, then cut to size.
+  std::string program(value.size(), '\0');
+  std::size_t length = 0;
+  bool found = false;  // the first argument is complete; later ones are only checked
+  while (true) {
+    while (!in.AtEnd() && IsSpace(in.Peek())) in.Next();
+    if (in.AtEnd()) break;
+    if (in.Peek() == '"') {
+      in.Next();
+      while (true) {
+        if (in.AtEnd()) return std::nullopt;  // no closing quote
+        char c = in.Next();
+        if (c == '"') break;
+        if (c == '\\') {
+          if (in.AtEnd() || !Is(in.Peek(), kIsQuotedEscape)) return std::nullopt;
+          c = in.Next();
+        } else if (c == '%') {
+          // Field codes may not stand inside quotes; only the literal percent may.
+          if (in.AtEnd() || in.Peek() != '%') return std::nullopt;
+          in.Next();
+        }
+        if (!found) program[length++] = c;
+      }
+      // A quoted argument is a whole argument: "a"b is broken quoting.
+      if (!in.AtEnd() && !IsSpace(in.Peek())) return std::nullopt;
+      found = true;
+      continue;
+    }
+    bool onlyFieldCodes = true;
+    while (!in.AtEnd() && !IsSpace(in.Peek())) {
+      char c = in.Next();
+      if (Is(c, kIsReserved)) return std::nullopt;
+      if (c == '%') {
+        if (in.AtEnd()) return std::nullopt;
+        char code = in.Next();
+        if (code == '%') {
+          if (!found) program[length++] = '%';
+          onlyFieldCodes = false;
+        } else if (!Is(code, kIsFieldCode)) {
+          return std::nullopt;
+        }
+        continue;
+      }
+      if (!found) program[length++] = c;
+      onlyFieldCodes = false;
+    }
+    // An argument that was only field codes disappears (and wrote nothing of the program).
+    if (!onlyFieldCodes) found = true;
+  }
+  if (!found || length == 0) return std::nullopt;
+  program.resize(length);
+  return program;
 }
 
 // The keys of the [Desktop Entry] group, or nothing when the file is not a well-formed entry.
@@ -226,7 +426,7 @@ std::optional<std::string> FileUrlPath(std::string_view url) {
   return path;
 }
 
-std::optional<std::string> DesktopEntryTarget(std::string_view text) {
+std::optional<std::string> DesktopEntryTargetByMap(std::string_view text) {
   auto keys = MainGroup(text);
   if (!keys) return std::nullopt;
   auto type = keys->find("Type");
@@ -244,6 +444,50 @@ std::optional<std::string> DesktopEntryTarget(std::string_view text) {
     if (url == keys->end()) return std::nullopt;
     return FileUrlPath(UnescapeDesktopString(url->second));
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> DesktopEntryTarget(std::string_view text) {
+  // One pass over the lines; only the values of Type, Exec and URL are kept, as views of the text.
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  SeenNames groups, keys;
+  std::string_view group;  // empty before the first header
+  bool inMain = false;
+  std::string_view type, exec, url;
+  bool hasType = false, hasExec = false, hasUrl = false;
+  while (at < end) {
+    const char* eol = LineEnd(at, end);
+    if (!eol) return std::nullopt;
+    std::string_view line = Trim(std::string_view(at, static_cast<std::size_t>(eol - at)));
+    at = eol == end ? end : eol + 1;
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']') return std::nullopt;
+      const bool first = group.empty();
+      group = line.substr(1, line.size() - 2);
+      if (group.empty() || group.find_first_of("[]") != std::string_view::npos) return std::nullopt;
+      // The main group comes first; no group may appear twice.
+      if (first && group != kMainGroup) return std::nullopt;
+      if (!groups.Add(group)) return std::nullopt;
+      inMain = first;
+      continue;
+    }
+    if (group.empty()) return std::nullopt;  // an entry outside any group
+    std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    std::string_view key = Trim(line.substr(0, eq));
+    std::string_view value = Trim(line.substr(eq + 1));
+    if (!IsKey(key)) return std::nullopt;
+    if (!inMain) continue;
+    if (!keys.Add(key)) return std::nullopt;
+    if (key == "Type") type = value, hasType = true;
+    else if (key == "Exec") exec = value, hasExec = true;
+    else if (key == "URL") url = value, hasUrl = true;
+  }
+  if (group.empty() || groups.Repeated() || keys.Repeated() || !hasType) return std::nullopt;
+  if (UnescapedIs(type, "Application")) return hasExec ? ExecProgram(exec) : std::nullopt;
+  if (UnescapedIs(type, "Link")) return hasUrl ? FileUrlPath(UnescapeDesktopString(url)) : std::nullopt;
   return std::nullopt;
 }
 

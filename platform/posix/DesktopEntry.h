@@ -19,6 +19,10 @@ namespace vx::posix {
 // characters, a first group other than [Desktop Entry], a repeated key or group.
 std::optional<std::string> DesktopEntryTarget(std::string_view text);
 
+// The same answer through a map of every key of the main group (the reader DesktopEntryTarget
+// replaces), kept while the two are compared.
+std::optional<std::string> DesktopEntryTargetByMap(std::string_view text);
+
 // Undoes the string escapes of a value (\s \n \t \r \\); any other backslash stays as it is.
 std::string UnescapeDesktopString(std::string_view value);
 

@@ -142,15 +142,25 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
         S_ISREG(st.st_mode) && SameFile(last, st))
       return last.target.has_value();
   }
-  if (!ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st))
-    return answer(std::nullopt);
+  if (place.listing != 0 && !looked) {
+    // The listing has just said what the entry is: it is read without another look, and what it
+    // was is known for this delivery only (a later look from elsewhere reads it again).
+    if (!ReadListedFileAt(place.folder, place.name, kEntryLimit, buffer))
+      return answer(std::nullopt);
+    last.device = last.inode = 0;
+    last.size = -1;
+    last.modified = last.changed = 0;
+  } else {
+    if (!ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st))
+      return answer(std::nullopt);
+    last.device = st.st_dev;
+    last.inode = st.st_ino;
+    last.size = st.st_size;
+    last.modified = Nanoseconds(st.st_mtim);
+    last.changed = Nanoseconds(st.st_ctim);
+  }
   last.path = path;
   last.listing = place.listing;
-  last.device = st.st_dev;
-  last.inode = st.st_ino;
-  last.size = st.st_size;
-  last.modified = Nanoseconds(st.st_mtim);
-  last.changed = Nanoseconds(st.st_ctim);
   last.target = DesktopEntryTarget(buffer);
   return last.target.has_value();
 }
