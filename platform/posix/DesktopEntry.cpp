@@ -91,32 +91,31 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   return true;
 }
 
-// A line's end (its '\n', or the end of the text), checking on the way that the line is entry text:
-// UTF-8 without overlong forms or surrogates, and no control character but tab and CR. Nothing
-// when it is not. (A sequence cut by a '\n' is broken either way, so line by line checks the
-// whole text.)
-const char* LineEnd(const char* from, const char* end) {
+// Whether eight bytes are all printable ASCII (none below 0x20, none with its high bit).
+bool PrintableWord(const char* at) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+  std::uint64_t word;
+  std::memcpy(&word, at, sizeof word);
+  return ((((word - kOnes * 0x20) & ~word) | word) & kHigh) == 0;
+}
+
+// Whether a line (no '\n' in it) is entry text: UTF-8 without overlong forms or surrogates, and no
+// control character but tab and CR.
+bool IsLineText(const char* from, const char* to) {
+  // Most lines are printable ASCII: eight bytes at a time, the last eight overlapping.
+  if (to - from >= 8) {
+    const char* at = from;
+    while (to - at > 8 && PrintableWord(at)) at += 8;
+    if (PrintableWord(to - 8) && (to - at <= 8)) return true;
+  }
   const auto* p = reinterpret_cast<const unsigned char*>(from);
-  const auto* stop = reinterpret_cast<const unsigned char*>(end);
+  const auto* stop = reinterpret_cast<const unsigned char*>(to);
   while (p < stop) {
-    // Eight printable ASCII characters at a time (no byte below 0x20, none with its high bit).
-    if (stop - p >= 8) {
-      constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-      std::uint64_t word;
-      std::memcpy(&word, p, sizeof word);
-      if (((((word - kOnes * 0x20) & ~word) | word) & kHigh) == 0) {
-        p += 8;
-        continue;
-      }
-    }
     unsigned c = *p;
     if (c < 0x80) {
-      if (c >= 0x20 || c == '\t' || c == '\r') {
-        ++p;
-        continue;
-      }
-      if (c == '\n') break;
-      return nullptr;
+      if (c < 0x20 && c != '\t' && c != '\r') return false;
+      ++p;
+      continue;
     }
     int extra;
     unsigned min;
@@ -127,17 +126,25 @@ const char* LineEnd(const char* from, const char* end) {
     } else if ((c & 0xF8) == 0xF0) {
       extra = 3, min = 0x10000, c &= 0x07;
     } else {
-      return nullptr;
+      return false;
     }
-    if (stop - p <= extra) return nullptr;
+    if (stop - p <= extra) return false;
     for (int i = 1; i <= extra; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return nullptr;
+      if ((p[i] & 0xC0) != 0x80) return false;
       c = (c << 6) | (p[i] & 0x3F);
     }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return nullptr;
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
     p += extra + 1;
   }
-  return reinterpret_cast<const char*>(p);
+  return true;
+}
+
+// A line's end (its '\n', or the end of the text), the line checked as entry text; nothing when it
+// is not. (A sequence cut by a '\n' is broken either way, so line by line checks the whole text.)
+const char* LineEnd(const char* from, const char* end) {
+  const void* newline = std::memchr(from, '\n', static_cast<std::size_t>(end - from));
+  const char* eol = newline ? static_cast<const char*>(newline) : end;
+  return IsLineText(from, eol) ? eol : nullptr;
 }
 
 // Names met so far (the keys of one group, or the groups), to tell a repeated one without copying
@@ -146,10 +153,15 @@ class SeenNames {
  public:
   // False when the name was seen before (among the first few; Repeated tells of the rest).
   bool Add(std::string_view name) {
+    // Length, first and last character: most unequal names differ there.
+    const std::uint32_t hash = name.empty() ? 0
+        : static_cast<std::uint32_t>(name.size()) ^
+          (static_cast<std::uint32_t>(static_cast<unsigned char>(name.front())) << 16) ^
+          (static_cast<std::uint32_t>(static_cast<unsigned char>(name.back())) << 24);
     for (std::size_t i = 0; i < count_; ++i)
-      if (first_[i].View() == name) return false;
+      if (first_[i].hash == hash && first_[i].View() == name) return false;
     if (count_ < kFirst)
-      first_[count_++] = {name.data(), name.size()};
+      first_[count_++] = {name.data(), name.size(), hash};
     else
       more_.push_back(name);
     return true;
@@ -166,6 +178,7 @@ class SeenNames {
   struct Name {
     const char* data;
     std::size_t size;
+    std::uint32_t hash;
     std::string_view View() const { return {data, size}; }
   };
   static constexpr std::size_t kFirst = 16;
@@ -211,7 +224,25 @@ class Unescaped {
   std::size_t width_ = 1;
 };
 
+// The characters of a value that holds no backslash, which are its own.
+class Verbatim {
+ public:
+  explicit Verbatim(std::string_view value) : value_(value) {}
+  bool AtEnd() const { return at_ == value_.size(); }
+  char Peek() const { return value_[at_]; }
+  char Next() { return value_[at_++]; }
+
+ private:
+  std::string_view value_;
+  std::size_t at_ = 0;
+};
+
+bool HasBackslash(std::string_view value) {
+  return std::memchr(value.data(), '\\', value.size()) != nullptr;
+}
+
 bool UnescapedIs(std::string_view value, std::string_view text) {
+  if (!HasBackslash(value)) return value == text;
   Unescaped in(value);
   for (char c : text)
     if (in.AtEnd() || in.Next() != c) return false;
@@ -219,27 +250,31 @@ bool UnescapedIs(std::string_view value, std::string_view text) {
 }
 
 // What a character is to the Exec rules, one table lookup instead of a search per character.
-enum : unsigned char { kIsReserved = 1, kIsFieldCode = 2, kIsQuotedEscape = 4 };
+enum : unsigned char {
+  kIsReserved = 1, kIsFieldCode = 2, kIsQuotedEscape = 4, kIsSpace = 8, kIsPercent = 16
+};
 constexpr std::array<unsigned char, 256> kExecClass = [] {
   std::array<unsigned char, 256> table{};
   for (char c : kReserved) table[static_cast<unsigned char>(c)] |= kIsReserved;
   for (char c : kFieldCodes) table[static_cast<unsigned char>(c)] |= kIsFieldCode;
   for (char c : std::string_view("\"`$\\")) table[static_cast<unsigned char>(c)] |= kIsQuotedEscape;
+  table[' '] |= kIsSpace;
+  table['\t'] |= kIsSpace;
+  table['%'] |= kIsPercent;
   return table;
 }();
-bool Is(char c, unsigned char what) { return kExecClass[static_cast<unsigned char>(c)] & what; }
+unsigned char ClassOf(char c) { return kExecClass[static_cast<unsigned char>(c)]; }
 
-// The program of an Exec value (string escapes not yet undone): its first argument by the Exec
-// rules (see SplitExec), every later one checked by them too. Nothing when the value breaks them,
-// has no argument, or its first is empty.
-std::optional<std::string> ExecProgram(std::string_view value) {
-  Unescaped in(value);
+// ExecProgram over the characters `in` gives (Unescaped, or Verbatim where there is no escape).
+template <class Chars>
+std::optional<std::string> ExecProgramOf(Chars in, std::size_t size) {
   // Undoing escapes never lengthens the text: the program is written in place, then cut to size.
-  std::string program(value.size(), '\0');
+  std::string program(size, '\0');
+  char* const out = program.data();
   std::size_t length = 0;
   bool found = false;  // the first argument is complete; later ones are only checked
   while (true) {
-    while (!in.AtEnd() && IsSpace(in.Peek())) in.Next();
+    while (!in.AtEnd() && (ClassOf(in.Peek()) & kIsSpace)) in.Next();
     if (in.AtEnd()) break;
     if (in.Peek() == '"') {
       in.Next();
@@ -248,36 +283,39 @@ std::optional<std::string> ExecProgram(std::string_view value) {
         char c = in.Next();
         if (c == '"') break;
         if (c == '\\') {
-          if (in.AtEnd() || !Is(in.Peek(), kIsQuotedEscape)) return std::nullopt;
+          if (in.AtEnd() || !(ClassOf(in.Peek()) & kIsQuotedEscape)) return std::nullopt;
           c = in.Next();
         } else if (c == '%') {
           // Field codes may not stand inside quotes; only the literal percent may.
           if (in.AtEnd() || in.Peek() != '%') return std::nullopt;
           in.Next();
         }
-        if (!found) program[length++] = c;
+        if (!found) out[length++] = c;
       }
       // A quoted argument is a whole argument: "a"b is broken quoting.
-      if (!in.AtEnd() && !IsSpace(in.Peek())) return std::nullopt;
+      if (!in.AtEnd() && !(ClassOf(in.Peek()) & kIsSpace)) return std::nullopt;
       found = true;
       continue;
     }
     bool onlyFieldCodes = true;
-    while (!in.AtEnd() && !IsSpace(in.Peek())) {
-      char c = in.Next();
-      if (Is(c, kIsReserved)) return std::nullopt;
-      if (c == '%') {
+    while (!in.AtEnd()) {
+      const char c = in.Peek();
+      const unsigned char what = ClassOf(c);
+      if (what & kIsSpace) break;
+      in.Next();
+      if (what & kIsReserved) return std::nullopt;
+      if (what & kIsPercent) {
         if (in.AtEnd()) return std::nullopt;
         char code = in.Next();
         if (code == '%') {
-          if (!found) program[length++] = '%';
+          if (!found) out[length++] = '%';
           onlyFieldCodes = false;
-        } else if (!Is(code, kIsFieldCode)) {
+        } else if (!(ClassOf(code) & kIsFieldCode)) {
           return std::nullopt;
         }
         continue;
       }
-      if (!found) program[length++] = c;
+      if (!found) out[length++] = c;
       onlyFieldCodes = false;
     }
     // An argument that was only field codes disappears (and wrote nothing of the program).
@@ -286,6 +324,35 @@ std::optional<std::string> ExecProgram(std::string_view value) {
   if (!found || length == 0) return std::nullopt;
   program.resize(length);
   return program;
+}
+
+// The program of an Exec value (string escapes not yet undone): its first argument by the Exec
+// rules (see SplitExec), every later one checked by them too. Nothing when the value breaks them,
+// has no argument, or its first is empty.
+std::optional<std::string> ExecProgram(std::string_view value) {
+  if (HasBackslash(value)) return ExecProgramOf(Unescaped(value), value.size());
+  return ExecProgramOf(Verbatim(value), value.size());
+}
+
+// The key of an entry line (blanks and CRs before its '=' aside) and where that '=' stands: as
+// IsKey has it, letters, digits and '-' with an optional [locale] suffix. False when the line has
+// no '=' or what stands before the first one is no key.
+bool SplitEntry(std::string_view line, std::string_view& key, std::size_t& eq) {
+  const std::size_t n = line.size();
+  std::size_t i = 0;
+  while (i < n && IsKeyChar(line[i])) ++i;
+  if (i == 0) return false;
+  if (i < n && line[i] == '[') {
+    std::size_t close = i + 1;
+    while (close < n && line[close] != ']' && line[close] != '[' && line[close] != '=') ++close;
+    if (close == n || line[close] != ']' || close == i + 1) return false;
+    i = close + 1;
+  }
+  key = line.substr(0, i);
+  while (i < n && (IsSpace(line[i]) || line[i] == '\r')) ++i;
+  if (i == n || line[i] != '=') return false;
+  eq = i;
+  return true;
 }
 
 // The keys of the [Desktop Entry] group, or nothing when the file is not a well-formed entry.
@@ -466,7 +533,9 @@ std::optional<std::string> DesktopEntryTarget(std::string_view text) {
       if (line.back() != ']') return std::nullopt;
       const bool first = group.empty();
       group = line.substr(1, line.size() - 2);
-      if (group.empty() || group.find_first_of("[]") != std::string_view::npos) return std::nullopt;
+      if (group.empty()) return std::nullopt;
+      for (char c : group)
+        if (c == '[' || c == ']') return std::nullopt;
       // The main group comes first; no group may appear twice.
       if (first && group != kMainGroup) return std::nullopt;
       if (!groups.Add(group)) return std::nullopt;
@@ -474,16 +543,15 @@ std::optional<std::string> DesktopEntryTarget(std::string_view text) {
       continue;
     }
     if (group.empty()) return std::nullopt;  // an entry outside any group
-    std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
-    std::string_view key = Trim(line.substr(0, eq));
-    std::string_view value = Trim(line.substr(eq + 1));
-    if (!IsKey(key)) return std::nullopt;
+    std::string_view key;
+    std::size_t eq;
+    if (!SplitEntry(line, key, eq)) return std::nullopt;
     if (!inMain) continue;
     if (!keys.Add(key)) return std::nullopt;
-    if (key == "Type") type = value, hasType = true;
-    else if (key == "Exec") exec = value, hasExec = true;
-    else if (key == "URL") url = value, hasUrl = true;
+    const std::string_view value = Trim(line.substr(eq + 1));
+    if (key.size() == 4 && key == "Type") type = value, hasType = true;
+    else if (key.size() == 4 && key == "Exec") exec = value, hasExec = true;
+    else if (key.size() == 3 && key == "URL") url = value, hasUrl = true;
   }
   if (group.empty() || groups.Repeated() || keys.Repeated() || !hasType) return std::nullopt;
   if (UnescapedIs(type, "Application")) return hasExec ? ExecProgram(exec) : std::nullopt;

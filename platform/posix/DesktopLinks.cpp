@@ -71,10 +71,11 @@ class DesktopLink : public vx::ShellLink {
   void ReleasePersistFile() override { --persistHeld_; }
 
   HResult Load(const char* path) override {
-    target_.reset();
-    if (!path) return kEPointer;
-    if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) return kMkECantOpenFile;
-    target_ = last_->target;
+    if (!path || !ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) {
+      target_.reset();
+      return path ? kMkECantOpenFile : kEPointer;
+    }
+    target_ = last_->target;  // into the storage of the last target loaded
     return kSOk;
   }
 
