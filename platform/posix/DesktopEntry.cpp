@@ -19,9 +19,9 @@ constexpr std::string_view kReserved = "\n\"'\\><~|&;$*?#()`";
 // that is not part of the program's name.
 constexpr std::string_view kFieldCodes = "fFuUickdDnNvm";
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+[[gnu::always_inline]] inline bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view Trim(std::string_view s) {
+[[gnu::always_inline]] inline std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
   while (!s.empty() && (IsSpace(s.back()) || s.back() == '\r')) s.remove_suffix(1);
   return s;
@@ -60,8 +60,15 @@ bool IsEntryText(std::string_view text) {
   return true;
 }
 
-bool IsKeyChar(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+constexpr std::array<bool, 256> kKeyChars = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 256; ++c)
+    table[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+  return table;
+}();
+
+[[gnu::always_inline]] inline bool IsKeyChar(char c) {
+  return kKeyChars[static_cast<unsigned char>(c)];
 }
 
 // A key with an optional [locale] suffix.
@@ -152,7 +159,7 @@ const char* LineEnd(const char* from, const char* end) {
 class SeenNames {
  public:
   // False when the name was seen before (among the first few; Repeated tells of the rest).
-  bool Add(std::string_view name) {
+  [[gnu::always_inline]] bool Add(std::string_view name) {
     // Length, first and last character: most unequal names differ there.
     const std::uint32_t hash = name.empty() ? 0
         : static_cast<std::uint32_t>(name.size()) ^
@@ -267,9 +274,9 @@ unsigned char ClassOf(char c) { return kExecClass[static_cast<unsigned char>(c)]
 
 // ExecProgram over the characters `in` gives (Unescaped, or Verbatim where there is no escape).
 template <class Chars>
-std::optional<std::string> ExecProgramOf(Chars in, std::size_t size) {
+bool ExecProgramOf(Chars in, std::size_t size, std::string& program) {
   // Undoing escapes never lengthens the text: the program is written in place, then cut to size.
-  std::string program(size, '\0');
+  program.resize(size);
   char* const out = program.data();
   std::size_t length = 0;
   bool found = false;  // the first argument is complete; later ones are only checked
@@ -279,21 +286,21 @@ std::optional<std::string> ExecProgramOf(Chars in, std::size_t size) {
     if (in.Peek() == '"') {
       in.Next();
       while (true) {
-        if (in.AtEnd()) return std::nullopt;  // no closing quote
+        if (in.AtEnd()) return false;  // no closing quote
         char c = in.Next();
         if (c == '"') break;
         if (c == '\\') {
-          if (in.AtEnd() || !(ClassOf(in.Peek()) & kIsQuotedEscape)) return std::nullopt;
+          if (in.AtEnd() || !(ClassOf(in.Peek()) & kIsQuotedEscape)) return false;
           c = in.Next();
         } else if (c == '%') {
           // Field codes may not stand inside quotes; only the literal percent may.
-          if (in.AtEnd() || in.Peek() != '%') return std::nullopt;
+          if (in.AtEnd() || in.Peek() != '%') return false;
           in.Next();
         }
         if (!found) out[length++] = c;
       }
       // A quoted argument is a whole argument: "a"b is broken quoting.
-      if (!in.AtEnd() && !(ClassOf(in.Peek()) & kIsSpace)) return std::nullopt;
+      if (!in.AtEnd() && !(ClassOf(in.Peek()) & kIsSpace)) return false;
       found = true;
       continue;
     }
@@ -303,15 +310,15 @@ std::optional<std::string> ExecProgramOf(Chars in, std::size_t size) {
       const unsigned char what = ClassOf(c);
       if (what & kIsSpace) break;
       in.Next();
-      if (what & kIsReserved) return std::nullopt;
+      if (what & kIsReserved) return false;
       if (what & kIsPercent) {
-        if (in.AtEnd()) return std::nullopt;
+        if (in.AtEnd()) return false;
         char code = in.Next();
         if (code == '%') {
           if (!found) out[length++] = '%';
           onlyFieldCodes = false;
         } else if (!(ClassOf(code) & kIsFieldCode)) {
-          return std::nullopt;
+          return false;
         }
         continue;
       }
@@ -321,17 +328,17 @@ std::optional<std::string> ExecProgramOf(Chars in, std::size_t size) {
     // An argument that was only field codes disappears (and wrote nothing of the program).
     if (!onlyFieldCodes) found = true;
   }
-  if (!found || length == 0) return std::nullopt;
+  if (!found || length == 0) return false;
   program.resize(length);
-  return program;
+  return true;
 }
 
 // The program of an Exec value (string escapes not yet undone): its first argument by the Exec
 // rules (see SplitExec), every later one checked by them too. Nothing when the value breaks them,
 // has no argument, or its first is empty.
-std::optional<std::string> ExecProgram(std::string_view value) {
-  if (HasBackslash(value)) return ExecProgramOf(Unescaped(value), value.size());
-  return ExecProgramOf(Verbatim(value), value.size());
+bool ExecProgram(std::string_view value, std::string& program) {
+  if (HasBackslash(value)) return ExecProgramOf(Unescaped(value), value.size(), program);
+  return ExecProgramOf(Verbatim(value), value.size(), program);
 }
 
 // The key of an entry line (blanks and CRs before its '=' aside) and where that '=' stands: as
@@ -515,6 +522,12 @@ std::optional<std::string> DesktopEntryTargetByMap(std::string_view text) {
 }
 
 std::optional<std::string> DesktopEntryTarget(std::string_view text) {
+  std::string target;
+  if (!DesktopEntryTarget(text, target)) return std::nullopt;
+  return target;
+}
+
+bool DesktopEntryTarget(std::string_view text, std::string& target) {
   // One pass over the lines; only the values of Type, Exec and URL are kept, as views of the text.
   const char* at = text.data();
   const char* const end = at + text.size();
@@ -525,38 +538,40 @@ std::optional<std::string> DesktopEntryTarget(std::string_view text) {
   bool hasType = false, hasExec = false, hasUrl = false;
   while (at < end) {
     const char* eol = LineEnd(at, end);
-    if (!eol) return std::nullopt;
+    if (!eol) return false;
     std::string_view line = Trim(std::string_view(at, static_cast<std::size_t>(eol - at)));
     at = eol == end ? end : eol + 1;
     if (line.empty() || line.front() == '#') continue;
     if (line.front() == '[') {
-      if (line.back() != ']') return std::nullopt;
+      if (line.back() != ']') return false;
       const bool first = group.empty();
       group = line.substr(1, line.size() - 2);
-      if (group.empty()) return std::nullopt;
+      if (group.empty()) return false;
       for (char c : group)
-        if (c == '[' || c == ']') return std::nullopt;
+        if (c == '[' || c == ']') return false;
       // The main group comes first; no group may appear twice.
-      if (first && group != kMainGroup) return std::nullopt;
-      if (!groups.Add(group)) return std::nullopt;
+      if (first && group != kMainGroup) return false;
+      if (!groups.Add(group)) return false;
       inMain = first;
       continue;
     }
-    if (group.empty()) return std::nullopt;  // an entry outside any group
+    if (group.empty()) return false;  // an entry outside any group
     std::string_view key;
     std::size_t eq;
-    if (!SplitEntry(line, key, eq)) return std::nullopt;
+    if (!SplitEntry(line, key, eq)) return false;
     if (!inMain) continue;
-    if (!keys.Add(key)) return std::nullopt;
+    if (!keys.Add(key)) return false;
     const std::string_view value = Trim(line.substr(eq + 1));
     if (key.size() == 4 && key == "Type") type = value, hasType = true;
     else if (key.size() == 4 && key == "Exec") exec = value, hasExec = true;
     else if (key.size() == 3 && key == "URL") url = value, hasUrl = true;
   }
-  if (group.empty() || groups.Repeated() || keys.Repeated() || !hasType) return std::nullopt;
-  if (UnescapedIs(type, "Application")) return hasExec ? ExecProgram(exec) : std::nullopt;
-  if (UnescapedIs(type, "Link")) return hasUrl ? FileUrlPath(UnescapeDesktopString(url)) : std::nullopt;
-  return std::nullopt;
+  if (group.empty() || groups.Repeated() || keys.Repeated() || !hasType) return false;
+  if (UnescapedIs(type, "Application")) return hasExec && ExecProgram(exec, target);
+  if (!hasUrl || !UnescapedIs(type, "Link")) return false;
+  auto path = FileUrlPath(UnescapeDesktopString(url));
+  if (path) target = std::move(*path);
+  return path.has_value();
 }
 
 std::string ExecArgumentForEntry(std::string_view argument) {

@@ -18,6 +18,9 @@ namespace vx::posix {
 // type, a missing or malformed key, broken quoting, text that is not UTF-8 or holds control
 // characters, a first group other than [Desktop Entry], a repeated key or group.
 std::optional<std::string> DesktopEntryTarget(std::string_view text);
+// Same, into `target` (whose storage is reused from call to call); false for no target, `target`
+// then holding anything.
+bool DesktopEntryTarget(std::string_view text, std::string& target);
 
 // The same answer through a map of every key of the main group (the reader DesktopEntryTarget
 // replaces), kept while the two are compared.

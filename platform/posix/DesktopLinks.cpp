@@ -101,6 +101,7 @@ std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffe
   if (!path) return std::nullopt;
   ExaminedEntry entry;
   ExamineShortcut(path, PlaceOf(nullptr, path), buffer, entry);
+  if (!entry.hasTarget) return std::nullopt;
   return std::move(entry.target);
 }
 
@@ -110,8 +111,9 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
   auto answer = [&last](std::optional<std::string> target) {
     last.path.clear();
     last.listing = 0;
-    last.target = std::move(target);
-    return last.target.has_value();
+    last.hasTarget = target.has_value();
+    if (target) last.target = std::move(*target);
+    return last.hasTarget;
   };
   if (!path || place.error) return answer(std::nullopt);
   // The listing said what the entry is; otherwise it is looked at (never through a link).
@@ -138,10 +140,10 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
   // when it is for the same entry of the same listing, or when the file is still the same one,
   // unchanged.
   if (last.path == path) {
-    if (place.listing != 0 && last.listing == place.listing) return last.target.has_value();
+    if (place.listing != 0 && last.listing == place.listing) return last.hasTarget;
     if ((looked || ::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) == 0) &&
         S_ISREG(st.st_mode) && SameFile(last, st))
-      return last.target.has_value();
+      return last.hasTarget;
   }
   if (place.listing != 0 && !looked) {
     // The listing has just said what the entry is: it is read without another look, and what it
@@ -162,8 +164,8 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
   }
   last.path = path;
   last.listing = place.listing;
-  last.target = DesktopEntryTarget(buffer);
-  return last.target.has_value();
+  last.hasTarget = DesktopEntryTarget(buffer, last.target);
+  return last.hasTarget;
 }
 
 std::string ResolveDesktopFolder() {
