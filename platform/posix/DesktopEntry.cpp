@@ -4,8 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <map>
-#include <set>
+#include <vector>
 
 namespace vx::posix {
 
@@ -27,39 +26,6 @@ constexpr std::string_view kFieldCodes = "fFuUickdDnNvm";
   return s;
 }
 
-// UTF-8 without overlong forms or surrogates, and no control character but tab, CR and LF.
-bool IsEntryText(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const auto* end = p + text.size();
-  while (p < end) {
-    unsigned c = *p;
-    if (c < 0x80) {
-      if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') return false;
-      ++p;
-      continue;
-    }
-    int extra;
-    unsigned min;
-    if ((c & 0xE0) == 0xC0) {
-      extra = 1, min = 0x80, c &= 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2, min = 0x800, c &= 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3, min = 0x10000, c &= 0x07;
-    } else {
-      return false;
-    }
-    if (end - p <= extra) return false;
-    for (int i = 1; i <= extra; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      c = (c << 6) | (p[i] & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    p += extra + 1;
-  }
-  return true;
-}
-
 constexpr std::array<bool, 256> kKeyChars = [] {
   std::array<bool, 256> table{};
   for (int c = 0; c < 256; ++c)
@@ -69,16 +35,6 @@ constexpr std::array<bool, 256> kKeyChars = [] {
 
 [[gnu::always_inline]] inline bool IsKeyChar(char c) {
   return kKeyChars[static_cast<unsigned char>(c)];
-}
-
-// A key with an optional [locale] suffix.
-bool IsKey(std::string_view key) {
-  std::size_t i = 0;
-  while (i < key.size() && IsKeyChar(key[i])) ++i;
-  if (i == 0) return false;
-  if (i == key.size()) return true;
-  return key[i] == '[' && key.back() == ']' && key.size() > i + 2 &&
-         key.substr(i + 1, key.size() - i - 2).find_first_of("[]") == std::string_view::npos;
 }
 
 int HexValue(char c) {
@@ -334,7 +290,7 @@ bool ExecProgramOf(Chars in, std::size_t size, std::string& program) {
 }
 
 // The program of an Exec value (string escapes not yet undone): its first argument by the Exec
-// rules (see SplitExec), every later one checked by them too. Nothing when the value breaks them,
+// rules, every later one checked by them too. Nothing when the value breaks them,
 // has no argument, or its first is empty.
 bool ExecProgram(std::string_view value, std::string& program) {
   if (HasBackslash(value)) return ExecProgramOf(Unescaped(value), value.size(), program);
@@ -342,7 +298,7 @@ bool ExecProgram(std::string_view value, std::string& program) {
 }
 
 // The key of an entry line (blanks and CRs before its '=' aside) and where that '=' stands: as
-// IsKey has it, letters, digits and '-' with an optional [locale] suffix. False when the line has
+// letters, digits and '-' with an optional [locale] suffix. False when the line has
 // no '=' or what stands before the first one is no key.
 bool SplitEntry(std::string_view line, std::string_view& key, std::size_t& eq) {
   const std::size_t n = line.size();
@@ -360,41 +316,6 @@ bool SplitEntry(std::string_view line, std::string_view& key, std::size_t& eq) {
   if (i == n || line[i] != '=') return false;
   eq = i;
   return true;
-}
-
-// The keys of the [Desktop Entry] group, or nothing when the file is not a well-formed entry.
-std::optional<std::map<std::string, std::string, std::less<>>> MainGroup(std::string_view text) {
-  if (!IsEntryText(text)) return std::nullopt;
-  std::map<std::string, std::string, std::less<>> keys;
-  std::set<std::string, std::less<>> groups;
-  std::string_view group;  // empty before the first header
-  bool inMain = false;
-  while (!text.empty()) {
-    std::size_t eol = text.find('\n');
-    std::string_view line = text.substr(0, eol);
-    text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
-    line = Trim(line);
-    if (line.empty() || line.front() == '#') continue;
-    if (line.front() == '[') {
-      if (line.back() != ']') return std::nullopt;
-      group = line.substr(1, line.size() - 2);
-      if (group.empty() || group.find_first_of("[]") != std::string_view::npos) return std::nullopt;
-      // The main group comes first; no group may appear twice.
-      if (groups.empty() && group != kMainGroup) return std::nullopt;
-      if (!groups.emplace(group).second) return std::nullopt;
-      inMain = group == kMainGroup;
-      continue;
-    }
-    if (group.empty()) return std::nullopt;  // an entry outside any group
-    std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
-    std::string_view key = Trim(line.substr(0, eq));
-    std::string_view value = Trim(line.substr(eq + 1));
-    if (!IsKey(key)) return std::nullopt;
-    if (inMain && !keys.emplace(std::string(key), std::string(value)).second) return std::nullopt;
-  }
-  if (groups.empty()) return std::nullopt;
-  return keys;
 }
 
 }  // namespace
@@ -417,61 +338,6 @@ std::string UnescapeDesktopString(std::string_view value) {
     out += c;
   }
   return out;
-}
-
-std::optional<std::vector<std::string>> SplitExec(std::string_view exec) {
-  std::vector<std::string> args;
-  std::size_t i = 0;
-  const std::size_t n = exec.size();
-  while (true) {
-    while (i < n && IsSpace(exec[i])) ++i;
-    if (i == n) break;
-    std::string arg;
-    if (exec[i] == '"') {
-      ++i;
-      while (true) {
-        if (i == n) return std::nullopt;  // no closing quote
-        char c = exec[i++];
-        if (c == '"') break;
-        if (c == '\\') {
-          if (i == n || std::string_view("\"`$\\").find(exec[i]) == std::string_view::npos)
-            return std::nullopt;
-          arg += exec[i++];
-        } else if (c == '%') {
-          // Field codes may not stand inside quotes; only the literal percent may.
-          if (i == n || exec[i] != '%') return std::nullopt;
-          arg += '%';
-          ++i;
-        } else {
-          arg += c;
-        }
-      }
-      // A quoted argument is a whole argument: "a"b is broken quoting.
-      if (i < n && !IsSpace(exec[i])) return std::nullopt;
-      args.push_back(std::move(arg));
-      continue;
-    }
-    bool onlyFieldCodes = true;
-    while (i < n && !IsSpace(exec[i])) {
-      char c = exec[i++];
-      if (kReserved.find(c) != std::string_view::npos) return std::nullopt;
-      if (c == '%') {
-        if (i == n) return std::nullopt;
-        char code = exec[i++];
-        if (code == '%') {
-          arg += '%';
-          onlyFieldCodes = false;
-        } else if (kFieldCodes.find(code) == std::string_view::npos) {
-          return std::nullopt;
-        }
-        continue;
-      }
-      arg += c;
-      onlyFieldCodes = false;
-    }
-    if (!onlyFieldCodes) args.push_back(std::move(arg));
-  }
-  return args;
 }
 
 std::optional<std::string> FileUrlPath(std::string_view url) {
@@ -498,27 +364,6 @@ std::optional<std::string> FileUrlPath(std::string_view url) {
     i += 2;
   }
   return path;
-}
-
-std::optional<std::string> DesktopEntryTargetByMap(std::string_view text) {
-  auto keys = MainGroup(text);
-  if (!keys) return std::nullopt;
-  auto type = keys->find("Type");
-  if (type == keys->end()) return std::nullopt;
-  std::string kind = UnescapeDesktopString(type->second);
-  if (kind == "Application") {
-    auto exec = keys->find("Exec");
-    if (exec == keys->end()) return std::nullopt;
-    auto args = SplitExec(UnescapeDesktopString(exec->second));
-    if (!args || args->empty() || args->front().empty()) return std::nullopt;
-    return std::move(args->front());
-  }
-  if (kind == "Link") {
-    auto url = keys->find("URL");
-    if (url == keys->end()) return std::nullopt;
-    return FileUrlPath(UnescapeDesktopString(url->second));
-  }
-  return std::nullopt;
 }
 
 std::optional<std::string> DesktopEntryTarget(std::string_view text) {
