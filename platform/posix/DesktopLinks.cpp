@@ -72,10 +72,11 @@ class DesktopLink : public vx::ShellLink {
   void ReleasePersistFile() override { --persistHeld_; }
 
   HResult Load(const char* path) override {
-    target_.reset();
-    if (!path) return kEPointer;
-    if (!ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) return kMkECantOpenFile;
-    target_ = last_->target;
+    if (!path || !ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) {
+      target_.reset();
+      return path ? kMkECantOpenFile : kEPointer;
+    }
+    target_ = last_->target;  // into the storage of the last target loaded
     return kSOk;
   }
 
@@ -101,6 +102,7 @@ std::optional<std::string> ShortcutTargetOf(const char* path, std::string& buffe
   if (!path) return std::nullopt;
   ExaminedEntry entry;
   ExamineShortcut(path, PlaceOf(nullptr, path), buffer, entry);
+  if (!entry.hasTarget) return std::nullopt;
   return std::move(entry.target);
 }
 
@@ -110,8 +112,9 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
   auto answer = [&last](std::optional<std::string> target) {
     last.path.clear();
     last.listing = 0;
-    last.target = std::move(target);
-    return last.target.has_value();
+    last.hasTarget = target.has_value();
+    if (target) last.target = std::move(*target);
+    return last.hasTarget;
   };
   if (!path || place.error) return answer(std::nullopt);
   // The listing said what the entry is; otherwise it is looked at (never through a link).
@@ -138,22 +141,32 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
   // when it is for the same entry of the same listing, or when the file is still the same one,
   // unchanged.
   if (last.path == path) {
-    if (place.listing != 0 && last.listing == place.listing) return last.target.has_value();
+    if (place.listing != 0 && last.listing == place.listing) return last.hasTarget;
     if ((looked || ::fstatat(place.folder, place.name, &st, AT_SYMLINK_NOFOLLOW) == 0) &&
         S_ISREG(st.st_mode) && SameFile(last, st))
-      return last.target.has_value();
+      return last.hasTarget;
   }
-  if (!ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st))
-    return answer(std::nullopt);
+  if (place.listing != 0 && !looked) {
+    // The listing has just said what the entry is: it is read without another look, and what it
+    // was is known for this delivery only (a later look from elsewhere reads it again).
+    if (!ReadListedFileAt(place.folder, place.name, kEntryLimit, buffer))
+      return answer(std::nullopt);
+    last.device = last.inode = 0;
+    last.size = -1;
+    last.modified = last.changed = 0;
+  } else {
+    if (!ReadSmallFileAt(place.folder, place.name, kEntryLimit, buffer, &st))
+      return answer(std::nullopt);
+    last.device = st.st_dev;
+    last.inode = st.st_ino;
+    last.size = st.st_size;
+    last.modified = Nanoseconds(st.st_mtim);
+    last.changed = Nanoseconds(st.st_ctim);
+  }
   last.path = path;
   last.listing = place.listing;
-  last.device = st.st_dev;
-  last.inode = st.st_ino;
-  last.size = st.st_size;
-  last.modified = Nanoseconds(st.st_mtim);
-  last.changed = Nanoseconds(st.st_ctim);
-  last.target = DesktopEntryTarget(buffer);
-  return last.target.has_value();
+  last.hasTarget = DesktopEntryTarget(buffer, last.target);
+  return last.hasTarget;
 }
 
 std::string ResolveDesktopFolder() {

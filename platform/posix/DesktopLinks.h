@@ -50,10 +50,11 @@ struct ExaminedEntry {
   std::uint64_t listing = 0;
   unsigned long long device = 0, inode = 0;
   long long size = -1, modified = 0, changed = 0;
-  std::optional<std::string> target;
+  bool hasTarget = false;
+  std::string target;  // when hasTarget (its storage kept from entry to entry)
 };
 
-// ShortcutTargetOf for the file at `place` (which `path` names), into `last.target`: reuses `last`
+// ShortcutTargetOf for the file at `place` (which `path` names), into `last`: reuses `last`
 // when it describes the same unchanged file, and updates it. Answers whether there is a target.
 bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
                      ExaminedEntry& last);

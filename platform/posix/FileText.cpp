@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -76,6 +77,38 @@ bool ReadSmallFileAt(int folder, const char* name, std::size_t limit, std::strin
   int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
   if (fd < 0) return false;
   return ReadOpenFile(fd, limit, out, st);
+}
+
+bool ReadListedFileAt(int folder, const char* name, std::size_t limit, std::string& out) {
+  int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW);
+  if (fd < 0) {
+    out.clear();
+    return false;
+  }
+  // The storage the last file left, at least a small entry's worth, grown by doubling.
+  constexpr std::size_t kFirstRead = 256;
+  out.resize(std::min(std::max(out.capacity(), kFirstRead), limit + 1));
+  std::size_t have = 0;
+  while (true) {
+    if (have == out.size()) {
+      if (have > limit) break;
+      out.resize(std::min(2 * have, limit + 1));
+    }
+    ssize_t n = ::read(fd, out.data() + have, out.size() - have);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (n == 0) {
+      ::close(fd);
+      out.resize(have);
+      return true;
+    }
+    have += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  out.clear();
+  return false;
 }
 
 std::optional<std::string> ReadSmallFile(const std::string& path, std::size_t limit) {

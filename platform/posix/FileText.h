@@ -25,6 +25,12 @@ bool ReadSmallFileInto(const std::string& path, std::size_t limit, std::string& 
 bool ReadSmallFileAt(int folder, const char* name, std::size_t limit, std::string& out,
                      struct stat* st);
 
+// Same for an entry its folder's listing has just given as a regular file, without looking at it
+// again: no fstat, the file is read to its end, and one byte past the limit tells a larger one.
+// `out` keeps its storage from call to call. (A FIFO put in its place since the listing is read
+// without waiting, as far as a writer filled it.)
+bool ReadListedFileAt(int folder, const char* name, std::size_t limit, std::string& out);
+
 // Replaces the file with `text` through a temporary file in the same folder and a rename, so a
 // reader sees the old file or the new one, never a part. An existing file keeps its permission
 // bits; a new one gets 0644 less the umask. False when a step up to the rename fails (the old file

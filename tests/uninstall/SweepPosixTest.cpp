@@ -23,7 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Kind { Folder, Match, Other, Plain, LinkToProgram, LinkToFolder };
+// Entries of exactly the read limit are read; those past it are no shortcuts.
+enum class Kind {
+  Folder, Match, Other, Plain, LinkToProgram, LinkToFolder, MatchAtLimit, MatchPastLimit
+};
 
 struct Node {
   std::string name;
@@ -62,8 +65,11 @@ void Generate(std::mt19937& random, Node& folder, int depth, int& serial) {
     } else if (pick < 7) {
       node = {Name(random, ++serial, ".desktop"), Kind::Match, {}};
     } else {
-      const Kind kinds[] = {Kind::Other, Kind::Plain, Kind::LinkToProgram, Kind::LinkToFolder};
-      node = {Name(random, ++serial, ".desktop"), kinds[random() % 4], {}};
+      // (Entries of 64 KB are few: they are slow to write.)
+      const Kind kinds[] = {Kind::Other,        Kind::Plain,        Kind::LinkToProgram,
+                            Kind::LinkToFolder, Kind::MatchAtLimit, Kind::MatchPastLimit};
+      const unsigned kind = random() % 24;
+      node = {Name(random, ++serial, ".desktop"), kinds[kind < 22 ? kind % 4 : kind - 18], {}};
     }
     folder.children.push_back(std::move(node));
   }
@@ -82,6 +88,13 @@ void Make(const Node& folder, const std::string& path, const std::string& progra
       case Kind::Plain: write(at, ""); break;
       case Kind::LinkToProgram: fs::create_symlink(program, at); break;
       case Kind::LinkToFolder: fs::create_directory_symlink(outside, at); break;
+      case Kind::MatchAtLimit:
+      case Kind::MatchPastLimit: {
+        std::string text = EntryFor(program) + "#";
+        text += std::string(vx::posix::kEntryLimit - text.size() - 1, 'x') + "\n";
+        write(at, node.kind == Kind::MatchAtLimit ? text : text + "\n");
+        break;
+      }
     }
   }
 }
@@ -111,7 +124,8 @@ std::uint8_t Rule(const Node& folder, const std::string& path, Expect& expect, b
       bool gone = false;
       status |= Rule(node, at, expect, &gone);
       subfoldersGone = subfoldersGone && gone;
-    } else if (node.kind == Kind::Match || node.kind == Kind::LinkToProgram) {
+    } else if (node.kind == Kind::Match || node.kind == Kind::LinkToProgram ||
+               node.kind == Kind::MatchAtLimit) {
       status |= SWEEP_DELETED;
       expect.gone.insert(at);
     } else {
