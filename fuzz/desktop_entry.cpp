@@ -4,8 +4,8 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "Check.h"
-#include "platform/posix/DesktopEntry.h"
-#include "platform/posix/LauncherEntries.h"
+#include "platform/posix/shortcuts/DesktopEntry.h"
+#include "platform/posix/setup/LauncherEntries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input(data, size);

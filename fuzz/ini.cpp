@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "Check.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/IniProfile.h"
-#include "platform/posix/IniText.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/profile/IniProfile.h"
+#include "platform/posix/profile/IniText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "Check.h"
-#include "platform/posix/RegText.h"
+#include "platform/posix/registry/RegText.h"
 
 using vx::posix::Hive;
 

@@ -5,7 +5,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "Check.h"
-#include "platform/posix/UserDirs.h"
+#include "platform/posix/shortcuts/UserDirs.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include "panel/res/Resources.h"
 #include "platform/emulated/EmulatedCard.h"
 #include "platform/emulated/PortLog.h"
-#include "platform/posix/DirectPorts.h"
-#include "platform/posix/FileRegistry.h"
+#include "platform/posix/ports/DirectPorts.h"
+#include "platform/posix/registry/FileRegistry.h"
 #include "shell/qt/QtToolkit.h"
 
 CPanelApp theApp;

@@ -9,10 +9,10 @@
 #include <set>
 #include <string>
 
-#include "platform/posix/DesktopLinks.h"
-#include "platform/posix/FileRegistry.h"
-#include "platform/posix/IniProfile.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
+#include "platform/posix/registry/FileRegistry.h"
+#include "platform/posix/profile/IniProfile.h"
+#include "platform/posix/files/PosixFiles.h"
 #include "shell/qt/QtToolkit.h"
 #include "uninstall/UninstallApp.h"
 #include "uninstall/res/Resources.h"

@@ -11,7 +11,7 @@
 #include "panel/CardControl.h"
 #include "panel/SettingsStore.h"
 #include "platform/emulated/EmulatedCard.h"
-#include "platform/posix/FileRegistry.h"
+#include "platform/posix/registry/FileRegistry.h"
 
 namespace {
 

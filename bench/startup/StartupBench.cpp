@@ -22,7 +22,7 @@
 #include "panel/PanelApp.h"
 #include "panel/res/Resources.h"
 #include "platform/emulated/EmulatedCard.h"
-#include "platform/posix/FileRegistry.h"
+#include "platform/posix/registry/FileRegistry.h"
 #include "shell/qt/QtToolkit.h"
 
 namespace {

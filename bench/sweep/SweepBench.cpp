@@ -32,8 +32,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/DesktopLinks.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
+#include "platform/posix/files/PosixFiles.h"
 #include "uninstall/Uninstall.h"
 
 extern char** environ;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/posix/DesktopEntry.h"
+#include "platform/posix/shortcuts/DesktopEntry.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "TempTree.h"
-#include "platform/posix/DesktopLinks.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
 
 namespace {
 

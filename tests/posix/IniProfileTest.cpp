@@ -10,8 +10,8 @@
 
 #include "TempTree.h"
 #include "platform/Status.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/IniProfile.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/profile/IniProfile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Section reads and whole-section replacement on INI text.
 #include <gtest/gtest.h>
 
-#include "platform/posix/IniText.h"
+#include "platform/posix/profile/IniText.h"
 
 namespace {
 

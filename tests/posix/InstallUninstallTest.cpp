@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "TempTree.h"
-#include "platform/posix/DesktopLinks.h"
-#include "platform/posix/FileRegistry.h"
-#include "platform/posix/IniProfile.h"
-#include "platform/posix/LauncherEntries.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
+#include "platform/posix/registry/FileRegistry.h"
+#include "platform/posix/profile/IniProfile.h"
+#include "platform/posix/setup/LauncherEntries.h"
+#include "platform/posix/files/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
 #include "platform/posix/wininit/RunnerFiles.h"
 #include "uninstall/Uninstall.h"

@@ -2,8 +2,8 @@
 // uninstaller's sweep finds the desktop shortcut by the path of the installed program.
 #include <gtest/gtest.h>
 
-#include "platform/posix/DesktopEntry.h"
-#include "platform/posix/LauncherEntries.h"
+#include "platform/posix/shortcuts/DesktopEntry.h"
+#include "platform/posix/setup/LauncherEntries.h"
 
 namespace {
 

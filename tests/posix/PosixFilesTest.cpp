@@ -9,7 +9,7 @@
 #include <string>
 
 #include "TempTree.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/files/PosixFiles.h"
 
 namespace {
 

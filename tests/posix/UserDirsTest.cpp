@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "TempTree.h"
-#include "platform/posix/UserDirs.h"
+#include "platform/posix/shortcuts/UserDirs.h"
 
 namespace {
 

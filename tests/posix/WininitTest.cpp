@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "TempTree.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/IniProfile.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/profile/IniProfile.h"
+#include "platform/posix/files/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
 #include "platform/posix/wininit/RunnerFiles.h"
 

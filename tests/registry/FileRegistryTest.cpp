@@ -17,9 +17,9 @@
 
 #include "TempFolder.h"
 #include "panel/SettingsStore.h"
-#include "platform/posix/FileRegistry.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/RegText.h"
+#include "platform/posix/registry/FileRegistry.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/registry/RegText.h"
 
 using vx::posix::FileRegistry;
 namespace fs = std::filesystem;

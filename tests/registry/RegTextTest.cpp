@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/posix/RegText.h"
+#include "platform/posix/registry/RegText.h"
 
 using vx::posix::Hive;
 

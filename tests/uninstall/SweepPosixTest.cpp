@@ -16,8 +16,8 @@
 
 #include "../posix/TempTree.h"
 #include "UninstallFakes.h"
-#include "platform/posix/DesktopLinks.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
+#include "platform/posix/files/PosixFiles.h"
 
 namespace {
 

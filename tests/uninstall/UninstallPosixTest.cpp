@@ -6,10 +6,10 @@
 
 #include "../posix/TempTree.h"
 #include "UninstallFakes.h"
-#include "platform/posix/DesktopLinks.h"
-#include "platform/posix/FileRegistry.h"
-#include "platform/posix/IniProfile.h"
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
+#include "platform/posix/registry/FileRegistry.h"
+#include "platform/posix/profile/IniProfile.h"
+#include "platform/posix/files/PosixFiles.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "platform/posix/DesktopLinks.h"
-#include "platform/posix/Environment.h"
-#include "platform/posix/FileRegistry.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/LinkPath.h"
-#include "platform/posix/LauncherEntries.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
+#include "platform/posix/files/Environment.h"
+#include "platform/posix/registry/FileRegistry.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/shortcuts/LinkPath.h"
+#include "platform/posix/setup/LauncherEntries.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "platform/posix/IniText.h"
+#include "platform/posix/profile/IniText.h"
 
 namespace vx::wininit {
 

@@ -1,3 +1,5 @@
+// wininit/: vexmor-wininit, which carries out WININIT.INI's [Rename] list at login.
+//
 // What vexmor-wininit does with the [Rename] sections of WININIT.INI: carry out each "NUL=path"
 // entry in file order (delete the file, or the folder when it is empty), once. The caller has set
 // the whole file aside before, as the system start-up does, so no entry is ever carried out a

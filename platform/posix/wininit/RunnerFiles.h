@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/files/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
 
 namespace vx::wininit {

@@ -16,8 +16,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/FileText.h"
-#include "platform/posix/IniProfile.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/profile/IniProfile.h"
 #include "platform/posix/wininit/RenameList.h"
 #include "platform/posix/wininit/RunnerFiles.h"
 

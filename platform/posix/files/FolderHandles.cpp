@@ -1,4 +1,4 @@
-#include "platform/posix/FolderHandles.h"
+#include "platform/posix/files/FolderHandles.h"
 
 #include <fcntl.h>
 #include <linux/openat2.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/FileText.h"
+#include "platform/posix/files/FileText.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "platform/posix/PosixFiles.h"
+#include "platform/posix/files/PosixFiles.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,3 +1,5 @@
+// ports/: the card's I/O ports through the processor's own port instructions.
+//
 // The processor's own port instructions (x86 only), after the kernel has granted the ports.
 //
 //   std::string why = DirectPorts::Acquire({{0x332, 1}, {0x333, 1}, {0x334, 1}, {0x338, 2}});

@@ -1,4 +1,4 @@
-#include "platform/posix/LinkPath.h"
+#include "platform/posix/shortcuts/LinkPath.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "platform/posix/UserDirs.h"
+#include "platform/posix/shortcuts/UserDirs.h"
 
 #include <vector>
 

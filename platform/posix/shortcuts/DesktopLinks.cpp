@@ -1,4 +1,4 @@
-#include "platform/posix/DesktopLinks.h"
+#include "platform/posix/shortcuts/DesktopLinks.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/posix/DesktopEntry.h"
-#include "platform/posix/Environment.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/LinkPath.h"
-#include "platform/posix/UserDirs.h"
+#include "platform/posix/shortcuts/DesktopEntry.h"
+#include "platform/posix/files/Environment.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/shortcuts/LinkPath.h"
+#include "platform/posix/shortcuts/UserDirs.h"
 
 namespace vx::posix {
 

@@ -1,3 +1,5 @@
+// profile/: profile files and WININIT.INI, kept as INI text (IniProfile, IniText).
+//
 // vx::Profile on POSIX: the Windows folder is ${XDG_STATE_HOME:-$HOME/.local/state}/vexmor, and the
 // profile-section calls edit INI files as the Windows profile functions do (IniText), writing each
 // change through a temporary file and a rename.

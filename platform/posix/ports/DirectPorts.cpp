@@ -1,4 +1,4 @@
-#include "platform/posix/DirectPorts.h"
+#include "platform/posix/ports/DirectPorts.h"
 
 #include <cerrno>
 #include <cstring>

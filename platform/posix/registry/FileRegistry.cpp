@@ -1,4 +1,4 @@
-#include "platform/posix/FileRegistry.h"
+#include "platform/posix/registry/FileRegistry.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,9 +13,9 @@
 #include <set>
 #include <vector>
 
-#include "platform/posix/Environment.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/RegText.h"
+#include "platform/posix/files/Environment.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/registry/RegText.h"
 
 namespace vx::posix {
 

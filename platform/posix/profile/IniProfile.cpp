@@ -1,4 +1,4 @@
-#include "platform/posix/IniProfile.h"
+#include "platform/posix/profile/IniProfile.h"
 
 #include <sys/stat.h>
 
@@ -9,9 +9,9 @@
 #include <new>
 #include <vector>
 
-#include "platform/posix/Environment.h"
-#include "platform/posix/FileText.h"
-#include "platform/posix/IniText.h"
+#include "platform/posix/files/Environment.h"
+#include "platform/posix/files/FileText.h"
+#include "platform/posix/profile/IniText.h"
 
 namespace vx::posix {
 

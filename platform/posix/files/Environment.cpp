@@ -1,4 +1,4 @@
-#include "platform/posix/Environment.h"
+#include "platform/posix/files/Environment.h"
 
 #include <pwd.h>
 #include <unistd.h>

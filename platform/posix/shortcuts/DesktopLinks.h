@@ -1,3 +1,5 @@
+// shortcuts/: shell links as desktop entries and links; the desktop folder (UserDirs).
+//
 // vx::ShellLinks on POSIX: desktop entries and symbolic links stand in for shell links, and the
 // desktop folder is found as `xdg-user-dir DESKTOP` finds it.
 //
@@ -26,7 +28,7 @@
 #include <string_view>
 
 #include "platform/ShellLinks.h"
-#include "platform/posix/FolderHandles.h"
+#include "platform/posix/files/FolderHandles.h"
 
 namespace vx::posix {
 

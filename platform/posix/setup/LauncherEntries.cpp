@@ -1,6 +1,6 @@
-#include "platform/posix/LauncherEntries.h"
+#include "platform/posix/setup/LauncherEntries.h"
 
-#include "platform/posix/DesktopEntry.h"
+#include "platform/posix/shortcuts/DesktopEntry.h"
 
 namespace vx::setup {
 

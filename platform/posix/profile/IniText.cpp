@@ -1,4 +1,4 @@
-#include "platform/posix/IniText.h"
+#include "platform/posix/profile/IniText.h"
 
 namespace vx::posix {
 

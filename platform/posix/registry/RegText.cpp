@@ -1,4 +1,4 @@
-#include "platform/posix/RegText.h"
+#include "platform/posix/registry/RegText.h"
 
 #include <algorithm>
 #include <cstdio>

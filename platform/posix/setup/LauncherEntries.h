@@ -1,3 +1,5 @@
+// setup/: the install step (vexmor-register, vexmor-icon-png) and the entries it writes.
+//
 // The desktop entries the install step writes: the panel's shortcut on the desktop, its launcher
 // entry for the application menus, and the autostart entry that runs vexmor-wininit at login.
 //

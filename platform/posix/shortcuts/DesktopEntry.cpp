@@ -1,4 +1,4 @@
-#include "platform/posix/DesktopEntry.h"
+#include "platform/posix/shortcuts/DesktopEntry.h"
 
 #include <algorithm>
 #include <array>

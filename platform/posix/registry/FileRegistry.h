@@ -1,3 +1,5 @@
+// registry/: the registry stand-in, hives kept as REGEDIT4 text (FileRegistry, RegText).
+//
 // The registry on POSIX: two hives kept as REGEDIT4 text files (see RegText.h for the format).
 //
 // <folder>/user.reg holds HKEY_CURRENT_USER, <folder>/system.reg HKEY_LOCAL_MACHINE. The files are

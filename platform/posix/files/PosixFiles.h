@@ -1,3 +1,5 @@
+// files/: file-system calls, whole-file text and the stand-ins' folders (Environment).
+//
 // The file-system calls of vx::Files on POSIX: directory enumeration through folder handles and
 // readdir, unlinkat and getcwd, with errno translated to the Windows error numbers the logic expects.
 //
@@ -11,7 +13,7 @@
 #include <cstdint>
 
 #include "platform/Files.h"
-#include "platform/posix/FolderHandles.h"
+#include "platform/posix/files/FolderHandles.h"
 
 namespace vx::posix {
 
