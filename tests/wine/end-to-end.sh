@@ -129,6 +129,13 @@ viewer_reads() {
 check "Wine's help viewer reads Volsar.hlp: its title, the source's every block and bold run, no error" \
   viewer_reads
 
+# The words of the help window's text control, and those of the help source without its markup
+# (the heading and list marks, "**"); the bullet of a list item is not a word.
+words() { tr -d '\r' | sed 's/\x95//g' | tr -s ' \t\n' '\n\n\n' | sed '/^$/d'; }
+source_words() {
+  sed -e 's/^##* //' -e 's/^- //' -e 's/\*\*//g' "$here/../../panel/res/Volsar.hlp" | words
+}
+help_words() { [ "$(drive shows "$help" | words)" = "$(source_words)" ]; }
 help="Vexmor Recording Help"
 if vx_wine_help_viewer; then
   # Windows below version 6 has WinHelp: F1 opens Volsar.hlp in the system's viewer, whose window
@@ -136,10 +143,13 @@ if vx_wine_help_viewer; then
   check "F1 opens Volsar.hlp in the system's help viewer" drive keys "$panel" f1 wait "$viewer"
   check "  the panel's keys work meanwhile: Home writes 0 at index 8" drive keys "$panel" home
 else
-  check "F1 opens the help window with the help text compiled into the panel" \
+  check "F1 opens the help window with the help compiled into the panel" \
     drive keys "$panel" f1 says "$help" "recording section of your sound card"
+  check "  its text (as a screen reader reads it) is the help's words, no markup" help_words
   check "  F1 again on the panel brings the same window forward" \
     drive keys "$panel" f1 active "$help"
+  check "  F1, Page Down, Down and Ctrl+C in it: it stays, in front" \
+    drive keys "$help" f1,pgdn,down,ctrl+c active "$help"
   check "  Escape closes it; the panel is active again, the focus where it was" \
     drive keys "$help" escape gone "$help" active "$panel" focus "$panel" 1010
   check "  and its keys work as before: Home writes 0 at index 8" drive keys "$panel" home
@@ -177,7 +187,47 @@ check "  and its mode byte 0x56 went out first" test "$(first_access)" = "out 0x
 drive keys "$panel" escape gone "$panel" >/dev/null
 panel_exit
 
+if ! vx_wine_help_viewer; then
+  # A system without the rich edit control: the help window shows the plain text.
+  run_panel WINEDLLOVERRIDES="$WINEDLLOVERRIDES;riched20=d"
+  check "without RICHED20.DLL, F1 shows the help as plain text: the help's words, no markup" \
+    eval 'drive wait "$panel" keys "$panel" f1 wait "$help" >/dev/null && help_words'
+  check "  Escape closes it, then the panel" \
+    drive keys "$help" escape gone "$help" keys "$panel" escape gone "$panel"
+  panel_exit
+fi
+
 if vx_wine_help_viewer; then
+  # The panel closed while its request to the viewer is under way, at four moments: the viewer
+  # closes with it all the same (HELP_QUIT), hidden or shown. A viewer is a winhlp32 process of this
+  # prefix.
+  no_viewer() {
+    local p
+    for p in $(pgrep -f winhlp32); do
+      tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 1
+    done
+    return 0
+  }
+  for delay in 0 30 100 500; do
+    run_panel
+    drive wait "$panel" tap "$panel" f1 sleep "$delay" close "$panel" gone "$panel" >/dev/null
+    panel_exit; status=$?
+    check "the panel closed $delay ms after F1: status 0, no help viewer left" \
+      eval 'test "$status" = 0 && eventually no_viewer'
+  done
+  # A viewer that answers nothing (a window of its class that takes no message) holds neither the
+  # panel's F1 nor its end.
+  drive mute-viewer 5000 >/dev/null &
+  mute=$!
+  drive wait class:MS_WINHELP >/dev/null
+  run_panel
+  drive wait "$panel" keys "$panel" f1 keys "$panel" escape gone "$panel" >/dev/null
+  ended=$SECONDS
+  panel_exit; status=$?
+  check "a viewer that answers nothing: the panel still ends at once, status 0" \
+    test "$status" = 0 -a $((SECONDS - ended)) -le 3
+  wait "$mute"
+
   # Without Volsar.hlp beside the panel, the viewer answers F1 with a message of its own (Wine's
   # caption: ERROR) while the panel goes on answering keys.
   mkdir -p "$base/nohelp" && cp "$bin/Volsar.exe" "$base/nohelp/"
