@@ -4,6 +4,8 @@
 
 #include <richedit.h>
 
+#include <string>
+
 #include "shell/win32/HelpDialog.rh"
 
 namespace vx::win32::help {
@@ -60,15 +62,40 @@ DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read
   return 0;
 }
 
-// Puts text (RTF with SF_RTF, plain with SF_TEXT) into the rich edit control; false when the
-// control reports an error or holds no text afterwards.
+// Puts text (RTF with SF_RTF, plain with SF_TEXT) into the rich edit control, replacing what it
+// held; false when the control reports an error.
 bool StreamIn(HWND control, std::string_view text, WPARAM format) {
   StreamSource source{text};
   EDITSTREAM stream = {};
   stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
   stream.pfnCallback = ReadStream;
   ::SendMessageA(control, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
-  return stream.dwError == 0 && ::SendMessageA(control, WM_GETTEXTLENGTH, 0, 0) > 0;
+  return stream.dwError == 0;
+}
+
+// The next word of text at or after `at` (blanks, line ends and the bullet 0x95 part words), ""
+// at the end.
+std::string_view NextWord(std::string_view text, std::size_t& at) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x95'; };
+  while (at < text.size() && blank(text[at])) ++at;
+  const std::size_t start = at;
+  while (at < text.size() && !blank(text[at])) ++at;
+  return text.substr(start, at - start);
+}
+
+// Whether the control shows the words of plain, in order, and nothing else: what it made of the
+// rich text is the help, without markup.
+bool ShowsWordsOf(HWND control, std::string_view plain) {
+  std::string shown(static_cast<std::size_t>(::SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                    '\0');
+  shown.resize(static_cast<std::size_t>(
+      ::SendMessageA(control, WM_GETTEXT, shown.size(), reinterpret_cast<LPARAM>(shown.data()))));
+  std::size_t a = 0, b = 0;
+  for (;;) {
+    const std::string_view word = NextWord(shown, a);
+    if (word != NextWord(plain, b)) return false;
+    if (word.empty()) return true;
+  }
 }
 
 }  // namespace
@@ -88,10 +115,12 @@ bool Open(void* instance, WindowRef owner, const char* caption, std::string_view
   ::SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption));
   const HWND control = ::GetDlgItem(window, VX_IDC_HELP_TEXT);
   if (rich) {
-    // Rich edit takes 32K characters unless told otherwise; a text it refuses shows as plain text.
+    // Rich edit takes 32K characters unless told otherwise. A rich text it refuses, or makes into
+    // other words than the help's, shows as plain text.
     ::SendMessageA(control, EM_EXLIMITTEXT, 0, 16 * 1024 * 1024);
     ::SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(6, 6));
-    if (!StreamIn(control, rtf, SF_RTF)) StreamIn(control, plain, SF_TEXT);
+    if (!StreamIn(control, rtf, SF_RTF) || !ShowsWordsOf(control, plain))
+      StreamIn(control, plain, SF_TEXT);
   } else {
     ::SetDlgItemTextA(window, VX_IDC_HELP_TEXT, plain);
   }

@@ -95,14 +95,38 @@ help="Vexmor Recording Help"
 viewer=class:MS_WINHELP  # the system's help viewer; its caption holds the file's path
 # The topic as Wine's help viewer laid it out, from its trace: the pieces of text in order, each
 # marked as the help source marks its font (bold **...**, headings # and ##), joined as they come.
+# The trace shows at most the first 291 characters of a piece (and "..." after its closing quote);
+# the rest of such a piece stands as one \001 for each character not shown, as many as the piece
+# holds: it starts at the first pointer of its line and ends, with a NUL, where the next piece of
+# its paragraph starts (both pieces end at the paragraph's end, the second pointer).
 viewer_text() {
   sed -n -e 's/^.*Changing font to \([0-9]*\)$/F\1/p' \
-    -e 's/^.*Got text: "\(.*\)" ([0-9A-Fa-f/ -]*)$/T\1/p' "$1" |
-    awk '/^F/ { font = substr($0, 2); next }
-         { t = substr($0, 2); if (t == "") next
-           gsub(/\\"/, "\"", t); gsub(/\\\\/, "\\", t)
-           if (font == 1) t = "**" t "**"; else if (font == 2) t = "## " t; else if (font == 3) t = "# " t
-           printf "%s", t }' | sed 's/\*\*\*\*//g'
+    -e 's/^.*Got text: "\(.*\)"\(\.\.\.\)\{0,1\} (\([0-9A-Fa-f]*\)\/\([0-9A-Fa-f]*\) - [0-9A-Fa-f/]*)$/T\3\t\4\t\2\t\1/p' \
+    "$1" |
+    awk -F'\t' '
+      function hex(s,  v, i) {
+        v = 0
+        for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789abcdef", tolower(substr(s, i, 1))) - 1
+        return v
+      }
+      /^F/ { n++; font[n] = substr($0, 2); next }
+      { n++; font[n] = ""; from[n] = hex(substr($1, 2)); upto[n] = hex($2); cut[n] = $3 != ""
+        t = $4; if (cut[n] && t ~ /[^\\](\\\\)*\\$/) t = substr(t, 1, length(t) - 1)
+        gsub(/\\"/, "\"", t); gsub(/\\\\/, "\\", t); text[n] = t }
+      END {
+        for (i = 1; i <= n; i++) {
+          if (font[i] != "") { f = font[i]; continue }
+          t = text[i]
+          if (cut[i]) {
+            end = upto[i]
+            for (j = i + 1; j <= n; j++) if (font[j] == "") { if (upto[j] == upto[i]) end = from[j]; break }
+            for (k = end - from[i] - 1 - length(t); k > 0; k--) t = t "\001"
+          }
+          if (t == "") continue
+          if (f == 1) t = "**" t "**"; else if (f == 2) t = "## " t; else if (f == 3) t = "# " t
+          printf "%s", t
+        }
+      }' | sed 's/\*\*\*\*//g'
 }
 # The help source as the viewer should show it: list items with the viewer's bullet, the lines of
 # a paragraph joined by a space, and nothing between blocks.
@@ -112,22 +136,55 @@ source_text() {
        /^- / { sub(/^- /, "\\x95"); printf "%s", $0; blank = 0; next }
        { if (!blank) printf " "; printf "%s", $0; blank = 0 }' "$1"
 }
-# Wine's own help viewer opens the Volsar.hlp the build compiled: its trace names the help's title
-# and every heading, paragraph, list item and bold run of the source, and no error.
-viewer_reads() {
-  local trace=$base/winhlp32.txt pid found
-  WINEDEBUG=+winhelp timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$bin/Volsar.hlp")" >"$trace" 2>&1 &
+# Whether the viewer's text (viewer_text of TRACE) is the source's (source_text of SOURCE): of the
+# same length, equal wherever the trace shows the character.
+viewer_shows() {  # viewer_shows TRACE SOURCE
+  VIEWER=$(viewer_text "$1") SOURCE=$(source_text "$2") awk 'BEGIN {
+    v = ENVIRON["VIEWER"]; s = ENVIRON["SOURCE"]
+    if (length(v) != length(s)) exit 1
+    for (i = 1; i <= length(v); i++) {
+      c = substr(v, i, 1)
+      if (c != "\001" && c != substr(s, i, 1)) exit 1
+    }
+  }'
+}
+# Wine's own help viewer opens a help file (the Volsar.hlp the build compiled, by default): its
+# trace names the help's title and every heading, paragraph, list item and bold run of the source,
+# and no error.
+viewer_reads() {  # viewer_reads [HLP SOURCE TITLE]
+  local hlp=${1:-$bin/Volsar.hlp} source=${2:-$here/../../panel/res/Volsar.hlp}
+  local title=${3:-Vexmor Recording Help} trace=$base/winhlp32.txt pid found
+  WINEDEBUG=+winhelp timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$hlp")" >"$trace" 2>&1 &
   pid=$!
   drive wait "$viewer"
   found=$?
   drive close "$viewer"
   wait "$pid"
-  [ "$found" = 0 ] && grep -q 'Title: "Vexmor Recording Help"' "$trace" &&
-    ! grep -q 'err:winhelp' "$trace" &&
-    [ "$(viewer_text "$trace")" = "$(source_text "$here/../../panel/res/Volsar.hlp")" ]
+  [ "$found" = 0 ] && grep -q "Title: \"$title\"" "$trace" && ! grep -q 'err:winhelp' "$trace" &&
+    viewer_shows "$trace" "$source"
 }
 check "Wine's help viewer reads Volsar.hlp: its title, the source's every block and bold run, no error" \
   viewer_reads
+# A paragraph longer than the trace shows of a piece, compiled by the build's helpc (when the build
+# folder holds it): the viewer's pieces must still account for every character of the source, and
+# the same trace without one of its pieces must not.
+helpc=$bin/../tools/helpc/helpc
+if [ -x "$helpc" ]; then
+  long=$base/long
+  mkdir -p "$long"
+  { printf '# Long Help\n\nA first paragraph.\n\n'
+    for i in $(seq 60); do printf 'Word%02d "and" ' "$i"; done
+    printf '**a bold end** after it.\n\n## Next\n\n- an item %0400d\n' 0; } >"$long/Long.md"
+  check "Wine's help viewer shows a paragraph of 900 characters and an item of 410 whole" \
+    eval '"$helpc" "$long/Long.md" "$long/Long.hlp" "$long/Long.cnt" &&
+      viewer_reads "$long/Long.hlp" "$long/Long.md" "Long Help Help"'
+  # The piece after the long one: were it missing, the long piece would seem to reach further.
+  grep -v 'Got text: "a bold end"' "$base/winhlp32.txt" >"$long/missing.txt"
+  check "  the same trace without one of its pieces does not pass" \
+    eval '! viewer_shows "$long/missing.txt" "$long/Long.md"'
+  sed 's/Got text: "a bold end"/Got text: "a bold enX"/' "$base/winhlp32.txt" >"$long/changed.txt"
+  check "  nor with a character changed" eval '! viewer_shows "$long/changed.txt" "$long/Long.md"'
+fi
 
 # The words of the help window's text control, and those of the help source without its markup
 # (the heading and list marks, "**"); the bullet of a list item is not a word.

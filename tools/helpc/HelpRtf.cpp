@@ -60,8 +60,9 @@ std::string HelpRtf(const Source& source) {
       out += bold ? "\\b " : "\\b0 ";
       out += RtfText(run.text);
     }
-    // The last block ends the text: a paragraph mark after it would leave an empty line.
-    out += i + 1 < source.blocks.size() ? "\\b0\\par\r\n" : "\\b0\r\n";
+    // Every block ends in a paragraph mark, the last too: rich edit controls differ in the
+    // properties they give a last paragraph without one.
+    out += "\\b0\\par\r\n";
     previous = block.kind;
   }
   return out + "}";
