@@ -116,9 +116,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
 
   const vx::ProgramResources& resources = PanelResources();
-  vx::win32::Win32Toolkit toolkit(instance, resources.helpFile, "Vexmor Recording Help",
-                                  {reinterpret_cast<const char*>(vx::win32::kProgramHelpText),
-                                   vx::win32::kProgramHelpTextSize});
+  vx::win32::Win32Toolkit toolkit(
+      instance, resources.helpFile, "Vexmor Recording Help",
+      {{vx::win32::kProgramHelpRtf, vx::win32::kProgramHelpRtfSize},
+       {vx::win32::kProgramHelpPlainText, vx::win32::kProgramHelpPlainTextSize}});
   theApp.SetPlatform({ports, &registry});
   return AfxWinMain(theApp, toolkit);
 }

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <richedit.h>
+
+#include <string>
+
 #include "shell/win32/HelpDialog.rh"
 
 namespace vx::win32::help {
@@ -32,17 +36,94 @@ INT_PTR CALLBACK HelpProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
   }
 }
 
+// RICHED20.DLL registers the rich edit class (RichEdit20A) when it is loaded. It is loaded once,
+// the first time the window opens, and stays for the rest of the run.
+bool g_richEditTried = false;
+HMODULE g_richEdit = nullptr;
+
+bool RichEditLoaded() {
+  if (!g_richEditTried) g_richEdit = ::LoadLibraryA("RICHED20.DLL");
+  g_richEditTried = true;
+  return g_richEdit != nullptr;
+}
+
+struct StreamSource {
+  std::string_view text;
+};
+
+DWORD CALLBACK ReadStream(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* read) {
+  auto* source = reinterpret_cast<StreamSource*>(cookie);
+  const std::size_t count = source->text.size() < static_cast<std::size_t>(size)
+                                ? source->text.size()
+                                : static_cast<std::size_t>(size);
+  for (std::size_t i = 0; i < count; ++i) buffer[i] = static_cast<BYTE>(source->text[i]);
+  source->text.remove_prefix(count);
+  *read = static_cast<LONG>(count);
+  return 0;
+}
+
+// Puts text (RTF with SF_RTF, plain with SF_TEXT) into the rich edit control, replacing what it
+// held; false when the control reports an error.
+bool StreamIn(HWND control, std::string_view text, WPARAM format) {
+  StreamSource source{text};
+  EDITSTREAM stream = {};
+  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&source);
+  stream.pfnCallback = ReadStream;
+  ::SendMessageA(control, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
+  return stream.dwError == 0;
+}
+
+// The next word of text at or after `at` (blanks, line ends and the bullet 0x95 part words), ""
+// at the end.
+std::string_view NextWord(std::string_view text, std::size_t& at) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\x95'; };
+  while (at < text.size() && blank(text[at])) ++at;
+  const std::size_t start = at;
+  while (at < text.size() && !blank(text[at])) ++at;
+  return text.substr(start, at - start);
+}
+
+// Whether the control shows the words of plain, in order, and nothing else: what it made of the
+// rich text is the help, without markup.
+bool ShowsWordsOf(HWND control, std::string_view plain) {
+  std::string shown(static_cast<std::size_t>(::SendMessageA(control, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                    '\0');
+  shown.resize(static_cast<std::size_t>(
+      ::SendMessageA(control, WM_GETTEXT, shown.size(), reinterpret_cast<LPARAM>(shown.data()))));
+  std::size_t a = 0, b = 0;
+  for (;;) {
+    const std::string_view word = NextWord(shown, a);
+    if (word != NextWord(plain, b)) return false;
+    if (word.empty()) return true;
+  }
+}
+
 }  // namespace
 
-bool Open(void* instance, WindowRef owner, const char* caption, const char* text) {
+bool Open(void* instance, WindowRef owner, const char* caption, std::string_view rtf,
+          const char* plain) {
   if (g_window) return false;
-  const HWND window =
-      ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(VX_IDD_HELP),
-                           reinterpret_cast<HWND>(owner), HelpProc, 0);
+  auto create = [&](int templateId) {
+    return ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId),
+                                reinterpret_cast<HWND>(owner), HelpProc, 0);
+  };
+  HWND window = !rtf.empty() && RichEditLoaded() ? create(VX_IDD_HELP_RICH) : nullptr;
+  const bool rich = window != nullptr;
+  if (!rich) window = create(VX_IDD_HELP);
   if (!window) return false;
   g_window = window;
   ::SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption));
-  ::SetDlgItemTextA(window, VX_IDC_HELP_TEXT, text);
+  const HWND control = ::GetDlgItem(window, VX_IDC_HELP_TEXT);
+  if (rich) {
+    // Rich edit takes 32K characters unless told otherwise. A rich text it refuses, or makes into
+    // other words than the help's, shows as plain text.
+    ::SendMessageA(control, EM_EXLIMITTEXT, 0, 16 * 1024 * 1024);
+    ::SendMessageA(control, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(6, 6));
+    if (!StreamIn(control, rtf, SF_RTF) || !ShowsWordsOf(control, plain))
+      StreamIn(control, plain, SF_TEXT);
+  } else {
+    ::SetDlgItemTextA(window, VX_IDC_HELP_TEXT, plain);
+  }
   // No selection, the caret at the top (the dialog manager selects all of an edit control's text
   // when it gives it the focus).
   ::SendDlgItemMessageA(window, VX_IDC_HELP_TEXT, EM_SETSEL, 0, 0);

@@ -1,17 +1,24 @@
-// The help window of the Windows back end: the help file as plain text in a read-only, scrollable
-// multi-line edit control of a dialog of ours (template VX_IDD_HELP, HelpDialog.rh), owned by the
-// program's dialog and run beside it in the same modal loop. There is at most one. Escape, Enter
-// and its close button close it; the system then gives the activation back to its owner, whose
-// dialog manager puts the focus back on the control that had it.
+// The help window of the Windows back end: the help, formatted, in a read-only, scrollable rich
+// edit control of a dialog of ours (template VX_IDD_HELP_RICH, HelpDialog.rh), owned by the
+// program's dialog and run beside it in the same modal loop. RICHED20.DLL is loaded when the window
+// first opens, so that nothing is imported that a system without it lacks; where it cannot be
+// loaded, or the control refuses the rich text, the window shows the plain text instead (in a
+// plain edit control, template VX_IDD_HELP, when there is no rich edit). There is at most one.
+// Escape, Enter and its close button close it; the system then gives the activation back to its
+// owner, whose dialog manager puts the focus back on the control that had it.
 #pragma once
+
+#include <string_view>
 
 #include "shell/Toolkit.h"
 
 namespace vx::win32::help {
 
-// Opens the help window showing text (lines ending in CR LF) with this caption; false when the
-// window cannot be made. Only when none is open (IsOpen).
-bool Open(void* instance, WindowRef owner, const char* caption, const char* text);
+// Opens the help window showing rtf (rich text), or plain (lines ending in CR LF) where rich text
+// cannot be shown, with this caption; false when the window cannot be made. Only when none is open
+// (IsOpen).
+bool Open(void* instance, WindowRef owner, const char* caption, std::string_view rtf,
+          const char* plain);
 bool IsOpen();
 // Makes the open help window the active one, with the focus on its text.
 void BringForward();

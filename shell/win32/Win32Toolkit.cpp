@@ -8,7 +8,6 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <string>
 
 // <windows.h> renames these to their ANSI forms; here they are the back end's own members.
@@ -40,44 +39,69 @@ WinHelpFunction WinHelpEntry() {
 // F1 goes to the system's help viewer on a Windows whose version is below 6.
 bool SystemHelpViewer() { return (::GetVersion() & 0xFF) < 6; }
 
-// What became of the last request to the system's viewer. WinHelpA returns only once the viewer
-// has dealt with the request, and a viewer that cannot open the file says so in a message box of
-// its own first: the request goes from a thread of its own, so that the panel answers meanwhile.
-// One per process, since a request may outlive the toolkit (the panel closed while the viewer's
-// message is up: the process ends the thread).
-enum ViewerState : int { kNoViewer, kViewerAsked, kViewerShows };
-std::atomic<int> g_viewerState{kNoViewer};
+// How long the end of the program waits for the viewer: to answer HELP_QUIT, and to finish a
+// request that was under way when the dialog ended (which takes as long as the viewer needs to
+// start: most of a second under Wine).
+constexpr DWORD kQuitPatience = 1000;    // ms
+constexpr DWORD kRequestPatience = 5000;  // ms
 
-struct ViewerRequest {
+// One call of WinHelpA, made on a thread of its own: WinHelpA returns only once the viewer has
+// dealt with the call, and a viewer that cannot open the file first says so in a message box of
+// its own (the panel answers meanwhile); a viewer that answers nothing never returns it. The call
+// owns its data, since the program may end before it returns (the process then ends the thread).
+struct ViewerCall {
   WinHelpFunction winHelp;
   HWND owner;
   std::string path;
+  UINT command;
 };
 
-DWORD WINAPI AskViewer(void* parameter) {
-  const ViewerRequest* request = static_cast<ViewerRequest*>(parameter);
-  const BOOL shown =
-      request->winHelp(request->owner, request->path.c_str(), HELP_CONTENTS, 0);
-  g_viewerState = shown ? kViewerShows : kNoViewer;
-  delete request;
+DWORD WINAPI CallViewer(void* parameter) {
+  const ViewerCall* call = static_cast<ViewerCall*>(parameter);
+  call->winHelp(call->owner, call->path.c_str(), call->command, 0);
+  delete call;
   return 0;
+}
+
+// The thread making the call; null when no thread can be had, and the call was made here.
+HANDLE StartCall(ViewerCall* call) {
+  DWORD id = 0;
+  const HANDLE thread = ::CreateThread(nullptr, 0, CallViewer, call, 0, &id);
+  if (!thread) CallViewer(call);
+  return thread;
+}
+
+// Whether the call on thread (null: one made in place) has returned within ms.
+bool Returned(HANDLE thread, DWORD ms) {
+  return !thread || ::WaitForSingleObject(thread, ms) == WAIT_OBJECT_0;
 }
 
 }  // namespace
 
 Win32Toolkit::Win32Toolkit(void* instance, const char* helpFile, const char* helpCaption,
-                           std::string_view helpText)
+                           HelpText helpText)
     : m_instance(instance), m_helpFile(helpFile), m_helpCaption(helpCaption), m_helpText(helpText) {
   // Registers the trackbar class ("msctls_trackbar32") that the panel's template names.
   ::InitCommonControls();
 }
 
 Win32Toolkit::~Win32Toolkit() {
-  // Only a viewer that shows our file is asked to close; one still answering the request is left
-  // to the user.
-  if (g_viewerState != kViewerShows) return;
-  if (const WinHelpFunction winHelp = WinHelpEntry())
-    winHelp(nullptr, m_viewerFile.c_str(), HELP_QUIT, 0);
+  if (m_viewerFile.empty()) return;  // the system's viewer was never asked
+  // HELP_QUIT, with the window the requests named, whether or not the last request has come back:
+  // a viewer that shows the file, one still starting, one whose message about the file is up. A
+  // quit that goes out while a request is under way may reach no viewer (WinHelpA starts the viewer
+  // before it hands it the request): once that request has returned, a second quit follows. A
+  // viewer that does not answer is not waited for beyond kQuitPatience.
+  const WinHelpFunction winHelp = WinHelpEntry();
+  const HWND owner = reinterpret_cast<HWND>(m_viewerOwner);
+  while (winHelp) {
+    const bool requestReturned = Returned(m_request, 0);
+    const HANDLE quit = StartCall(new ViewerCall{winHelp, owner, m_viewerFile, HELP_QUIT});
+    const bool answered = Returned(quit, kQuitPatience);
+    if (quit) ::CloseHandle(quit);
+    if (!answered || requestReturned || !Returned(m_request, kRequestPatience)) break;
+  }
+  if (m_request) ::CloseHandle(m_request);
 }
 
 std::unique_ptr<DialogWindow> Win32Toolkit::CreateDialogWindow(CDialog& owner, int templateId) {
@@ -118,26 +142,23 @@ void Win32Toolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
   }
   if (SystemHelpViewer()) {
     if (const WinHelpFunction winHelp = WinHelpEntry()) {
-      if (g_viewerState == kViewerAsked) return;  // F1 again while the viewer is still answering
-      g_viewerState = kViewerAsked;
+      if (!Returned(m_request, 0)) return;  // F1 again while the viewer is still answering
+      if (m_request) ::CloseHandle(m_request);
       m_viewerFile = path;
-      auto* request = new ViewerRequest{winHelp, reinterpret_cast<HWND>(owner.Handle()), path};
-      DWORD id = 0;
-      if (HANDLE thread = ::CreateThread(nullptr, 0, AskViewer, request, 0, &id))
-        ::CloseHandle(thread);
-      else
-        AskViewer(request);
+      m_viewerOwner = owner.Handle();
+      m_request = StartCall(new ViewerCall{winHelp, reinterpret_cast<HWND>(m_viewerOwner), path,
+                                           HELP_CONTENTS});
       return;
     }
   }
   const char* caption = m_helpCaption ? m_helpCaption : "Help";
-  if (m_helpText.empty()) {
+  if (m_helpText.plain.empty()) {
     owner.MessageBox(HelpEmptyMessage(path).c_str(), caption, MB_OK | MB_ICONINFORMATION);
     return;
   }
-  const std::string_view head = m_helpText.substr(0, kHelpTextLimit);
-  const std::string text = EditControlText(head, m_helpText.size(), kHelpTextLimit);
-  help::Open(m_instance, owner.Handle(), caption, text.c_str());
+  const std::string_view head = m_helpText.plain.substr(0, kHelpTextLimit);
+  const std::string plain = EditControlText(head, m_helpText.plain.size(), kHelpTextLimit);
+  help::Open(m_instance, owner.Handle(), caption, m_helpText.rtf, plain.c_str());
 }
 
 }  // namespace vx::win32

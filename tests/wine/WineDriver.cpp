@@ -10,11 +10,18 @@
 //   click CAPTION ID             BM_CLICK on control ID, as a mouse click on it
 //   keys CAPTION KEYS            the window to the front, then key strokes through SendInput:
 //                                comma-separated names (right, left, end, home, tab, return,
-//                                escape, f1) or letters, with "alt+" before any of them
+//                                escape, f1) or letters, with "alt+" or "ctrl+" before any of
+//                                them; 100 ms after each
+//   tap CAPTION KEY              the same for one key, with no pause after it
+//   sleep MS                     waits MS milliseconds
 //   text CAPTION ID EXPECTED     control ID shows EXPECTED (waits up to 10 s for it)
 //   focus CAPTION ID             control ID has the keyboard focus (waits up to 10 s)
 //   says CAPTION TEXT            the window (a message box, the help window) shows a static text or
 //                                an edit control holding TEXT
+//   shows CAPTION                prints the text of the window's edit control (plain or rich), as
+//                                WM_GETTEXT gives it to a screen reader
+//   mute-viewer MS               makes a window of the help viewer's class that answers nothing
+//                                for MS milliseconds, then ends
 //   active CAPTION               the window is the active one, in front (waits up to 10 s)
 //   close CAPTION                WM_CLOSE to the window
 //   rect CAPTION                 prints the window's rectangle on the screen: x y width height
@@ -115,25 +122,26 @@ bool Front(HWND window) {
   return true;
 }
 
-bool Keys(HWND window, const std::string& list) {
+bool Keys(HWND window, const std::string& list, DWORD pause = 100) {
   if (!Front(window)) return false;
   std::size_t start = 0;
   while (start <= list.size()) {
     const std::size_t end = std::min(list.find(',', start), list.size());
     std::string name = list.substr(start, end - start);
     start = end + 1;
-    const bool alt = name.rfind("alt+", 0) == 0;
-    if (alt) name.erase(0, 4);
+    WORD modifier = 0;
+    if (name.rfind("alt+", 0) == 0) modifier = VK_MENU, name.erase(0, 4);
+    if (name.rfind("ctrl+", 0) == 0) modifier = VK_CONTROL, name.erase(0, 5);
     const WORD key = KeyCode(name);
     if (!key) return Fail("unknown key \"" + name + "\"");
     std::vector<INPUT> inputs;
-    if (alt) inputs.push_back(Key(VK_MENU, false));
+    if (modifier) inputs.push_back(Key(modifier, false));
     inputs.push_back(Key(key, false));
     inputs.push_back(Key(key, true));
-    if (alt) inputs.push_back(Key(VK_MENU, true));
+    if (modifier) inputs.push_back(Key(modifier, true));
     if (::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) != inputs.size())
       return Fail("SendInput refused \"" + name + "\"");
-    ::Sleep(100);
+    ::Sleep(pause);
   }
   return true;
 }
@@ -150,20 +158,53 @@ struct StaticSearch {
   bool found = false;
 };
 
+// WM_GETTEXT itself: GetWindowText does not ask a control of another process for its text.
+std::string ControlText(HWND control) {
+  std::string text(64 * 1024, '\0');
+  text.resize(static_cast<std::size_t>(::SendMessageA(control, WM_GETTEXT, text.size(),
+                                                      reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
+bool IsEditControl(HWND child) {
+  char cls[64] = {};
+  ::GetClassNameA(child, cls, sizeof cls);
+  return lstrcmpiA(cls, "Edit") == 0 || lstrcmpiA(cls, "RichEdit20A") == 0 ||
+         lstrcmpiA(cls, "RichEdit20W") == 0;
+}
+
 BOOL CALLBACK FindStatic(HWND child, LPARAM context) {
   auto* search = reinterpret_cast<StaticSearch*>(context);
   char cls[64] = {};
   ::GetClassNameA(child, cls, sizeof cls);
-  if (lstrcmpiA(cls, "Static") != 0 && lstrcmpiA(cls, "Edit") != 0) return TRUE;
-  // WM_GETTEXT itself: GetWindowText does not ask a control of another process for its text.
-  std::string text(64 * 1024, '\0');
-  text.resize(static_cast<std::size_t>(::SendMessageA(child, WM_GETTEXT, text.size(),
-                                                      reinterpret_cast<LPARAM>(text.data()))));
+  if (lstrcmpiA(cls, "Static") != 0 && !IsEditControl(child)) return TRUE;
+  const std::string text = ControlText(child);
   if (text.find(search->wanted) != std::string::npos) {
     search->found = true;
     return FALSE;
   }
   return TRUE;
+}
+
+BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
+  if (!IsEditControl(child)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
+}
+
+// A help viewer that answers nothing: a window of its class on a thread that takes no message.
+bool MuteViewer(DWORD ms) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = ::DefWindowProcA;
+  wc.hInstance = ::GetModuleHandleA(nullptr);
+  wc.lpszClassName = "MS_WINHELP";
+  if (!::RegisterClassA(&wc)) return Fail("cannot register MS_WINHELP");
+  if (!::CreateWindowExA(0, "MS_WINHELP", "mute viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                         nullptr, wc.hInstance, nullptr))
+    return Fail("cannot make the mute viewer's window");
+  Ok("a mute viewer for " + std::to_string(ms) + " ms");
+  ::Sleep(ms);
+  return true;
 }
 
 std::wstring Wide(const char* text) {
@@ -250,6 +291,38 @@ bool Step(int argc, char** argv, int& i) {
     if (!Wait(caption, &window) || !Keys(window, keys)) return false;
     Ok("typed " + keys);
     return true;
+  }
+  if (step == "tap" && need(2)) {
+    const char* caption = arg(0);
+    const std::string key = arg(1);
+    i += 2;
+    if (!Wait(caption, &window) || !Keys(window, key, 0)) return false;
+    Ok("tapped " + key);
+    return true;
+  }
+  if (step == "sleep" && need(1)) {
+    const DWORD ms = static_cast<DWORD>(std::atoi(arg(0)));
+    i += 1;
+    ::Sleep(ms);
+    Ok("slept " + std::to_string(ms) + " ms");
+    return true;
+  }
+  if (step == "shows" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Wait(caption, &window)) return false;
+    HWND edit = nullptr;
+    ::EnumChildWindows(window, FindEdit, reinterpret_cast<LPARAM>(&edit));
+    if (!edit) return Fail(std::string("\"") + caption + "\" has no edit control");
+    const std::string text = ControlText(edit);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::printf("\n");
+    return true;
+  }
+  if (step == "mute-viewer" && need(1)) {
+    const DWORD ms = static_cast<DWORD>(std::atoi(arg(0)));
+    i += 1;
+    return MuteViewer(ms);
   }
   if (step == "text" && need(3)) {
     const char* caption = arg(0);

@@ -95,14 +95,38 @@ help="Vexmor Recording Help"
 viewer=class:MS_WINHELP  # the system's help viewer; its caption holds the file's path
 # The topic as Wine's help viewer laid it out, from its trace: the pieces of text in order, each
 # marked as the help source marks its font (bold **...**, headings # and ##), joined as they come.
+# The trace shows at most the first 291 characters of a piece (and "..." after its closing quote);
+# the rest of such a piece stands as one \001 for each character not shown, as many as the piece
+# holds: it starts at the first pointer of its line and ends, with a NUL, where the next piece of
+# its paragraph starts (both pieces end at the paragraph's end, the second pointer).
 viewer_text() {
   sed -n -e 's/^.*Changing font to \([0-9]*\)$/F\1/p' \
-    -e 's/^.*Got text: "\(.*\)" ([0-9A-Fa-f/ -]*)$/T\1/p' "$1" |
-    awk '/^F/ { font = substr($0, 2); next }
-         { t = substr($0, 2); if (t == "") next
-           gsub(/\\"/, "\"", t); gsub(/\\\\/, "\\", t)
-           if (font == 1) t = "**" t "**"; else if (font == 2) t = "## " t; else if (font == 3) t = "# " t
-           printf "%s", t }' | sed 's/\*\*\*\*//g'
+    -e 's/^.*Got text: "\(.*\)"\(\.\.\.\)\{0,1\} (\([0-9A-Fa-f]*\)\/\([0-9A-Fa-f]*\) - [0-9A-Fa-f/]*)$/T\3\t\4\t\2\t\1/p' \
+    "$1" |
+    awk -F'\t' '
+      function hex(s,  v, i) {
+        v = 0
+        for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789abcdef", tolower(substr(s, i, 1))) - 1
+        return v
+      }
+      /^F/ { n++; font[n] = substr($0, 2); next }
+      { n++; font[n] = ""; from[n] = hex(substr($1, 2)); upto[n] = hex($2); cut[n] = $3 != ""
+        t = $4; if (cut[n] && t ~ /[^\\](\\\\)*\\$/) t = substr(t, 1, length(t) - 1)
+        gsub(/\\"/, "\"", t); gsub(/\\\\/, "\\", t); text[n] = t }
+      END {
+        for (i = 1; i <= n; i++) {
+          if (font[i] != "") { f = font[i]; continue }
+          t = text[i]
+          if (cut[i]) {
+            end = upto[i]
+            for (j = i + 1; j <= n; j++) if (font[j] == "") { if (upto[j] == upto[i]) end = from[j]; break }
+            for (k = end - from[i] - 1 - length(t); k > 0; k--) t = t "\001"
+          }
+          if (t == "") continue
+          if (f == 1) t = "**" t "**"; else if (f == 2) t = "## " t; else if (f == 3) t = "# " t
+          printf "%s", t
+        }
+      }' | sed 's/\*\*\*\*//g'
 }
 # The help source as the viewer should show it: list items with the viewer's bullet, the lines of
 # a paragraph joined by a space, and nothing between blocks.
@@ -112,23 +136,63 @@ source_text() {
        /^- / { sub(/^- /, "\\x95"); printf "%s", $0; blank = 0; next }
        { if (!blank) printf " "; printf "%s", $0; blank = 0 }' "$1"
 }
-# Wine's own help viewer opens the Volsar.hlp the build compiled: its trace names the help's title
-# and every heading, paragraph, list item and bold run of the source, and no error.
-viewer_reads() {
-  local trace=$base/winhlp32.txt pid found
-  WINEDEBUG=+winhelp timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$bin/Volsar.hlp")" >"$trace" 2>&1 &
+# Whether the viewer's text (viewer_text of TRACE) is the source's (source_text of SOURCE): of the
+# same length, equal wherever the trace shows the character.
+viewer_shows() {  # viewer_shows TRACE SOURCE
+  VIEWER=$(viewer_text "$1") SOURCE=$(source_text "$2") awk 'BEGIN {
+    v = ENVIRON["VIEWER"]; s = ENVIRON["SOURCE"]
+    if (length(v) != length(s)) exit 1
+    for (i = 1; i <= length(v); i++) {
+      c = substr(v, i, 1)
+      if (c != "\001" && c != substr(s, i, 1)) exit 1
+    }
+  }'
+}
+# Wine's own help viewer opens a help file (the Volsar.hlp the build compiled, by default): its
+# trace names the help's title and every heading, paragraph, list item and bold run of the source,
+# and no error.
+viewer_reads() {  # viewer_reads [HLP SOURCE TITLE]
+  local hlp=${1:-$bin/Volsar.hlp} source=${2:-$here/../../panel/res/Volsar.hlp}
+  local title=${3:-Vexmor Recording Help} trace=$base/winhlp32.txt pid found
+  WINEDEBUG=+winhelp timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$hlp")" >"$trace" 2>&1 &
   pid=$!
   drive wait "$viewer"
   found=$?
   drive close "$viewer"
   wait "$pid"
-  [ "$found" = 0 ] && grep -q 'Title: "Vexmor Recording Help"' "$trace" &&
-    ! grep -q 'err:winhelp' "$trace" &&
-    [ "$(viewer_text "$trace")" = "$(source_text "$here/../../panel/res/Volsar.hlp")" ]
+  [ "$found" = 0 ] && grep -q "Title: \"$title\"" "$trace" && ! grep -q 'err:winhelp' "$trace" &&
+    viewer_shows "$trace" "$source"
 }
 check "Wine's help viewer reads Volsar.hlp: its title, the source's every block and bold run, no error" \
   viewer_reads
+# A paragraph longer than the trace shows of a piece, compiled by the build's helpc (when the build
+# folder holds it): the viewer's pieces must still account for every character of the source, and
+# the same trace without one of its pieces must not.
+helpc=$bin/../tools/helpc/helpc
+if [ -x "$helpc" ]; then
+  long=$base/long
+  mkdir -p "$long"
+  { printf '# Long Help\n\nA first paragraph.\n\n'
+    for i in $(seq 60); do printf 'Word%02d "and" ' "$i"; done
+    printf '**a bold end** after it.\n\n## Next\n\n- an item %0400d\n' 0; } >"$long/Long.md"
+  check "Wine's help viewer shows a paragraph of 900 characters and an item of 410 whole" \
+    eval '"$helpc" "$long/Long.md" "$long/Long.hlp" "$long/Long.cnt" &&
+      viewer_reads "$long/Long.hlp" "$long/Long.md" "Long Help Help"'
+  # The piece after the long one: were it missing, the long piece would seem to reach further.
+  grep -v 'Got text: "a bold end"' "$base/winhlp32.txt" >"$long/missing.txt"
+  check "  the same trace without one of its pieces does not pass" \
+    eval '! viewer_shows "$long/missing.txt" "$long/Long.md"'
+  sed 's/Got text: "a bold end"/Got text: "a bold enX"/' "$base/winhlp32.txt" >"$long/changed.txt"
+  check "  nor with a character changed" eval '! viewer_shows "$long/changed.txt" "$long/Long.md"'
+fi
 
+# The words of the help window's text control, and those of the help source without its markup
+# (the heading and list marks, "**"); the bullet of a list item is not a word.
+words() { tr -d '\r' | sed 's/\x95//g' | tr -s ' \t\n' '\n\n\n' | sed '/^$/d'; }
+source_words() {
+  sed -e 's/^##* //' -e 's/^- //' -e 's/\*\*//g' "$here/../../panel/res/Volsar.hlp" | words
+}
+help_words() { [ "$(drive shows "$help" | words)" = "$(source_words)" ]; }
 help="Vexmor Recording Help"
 if vx_wine_help_viewer; then
   # Windows below version 6 has WinHelp: F1 opens Volsar.hlp in the system's viewer, whose window
@@ -136,10 +200,13 @@ if vx_wine_help_viewer; then
   check "F1 opens Volsar.hlp in the system's help viewer" drive keys "$panel" f1 wait "$viewer"
   check "  the panel's keys work meanwhile: Home writes 0 at index 8" drive keys "$panel" home
 else
-  check "F1 opens the help window with the help text compiled into the panel" \
+  check "F1 opens the help window with the help compiled into the panel" \
     drive keys "$panel" f1 says "$help" "recording section of your sound card"
+  check "  its text (as a screen reader reads it) is the help's words, no markup" help_words
   check "  F1 again on the panel brings the same window forward" \
     drive keys "$panel" f1 active "$help"
+  check "  F1, Page Down, Down and Ctrl+C in it: it stays, in front" \
+    drive keys "$help" f1,pgdn,down,ctrl+c active "$help"
   check "  Escape closes it; the panel is active again, the focus where it was" \
     drive keys "$help" escape gone "$help" active "$panel" focus "$panel" 1010
   check "  and its keys work as before: Home writes 0 at index 8" drive keys "$panel" home
@@ -177,7 +244,47 @@ check "  and its mode byte 0x56 went out first" test "$(first_access)" = "out 0x
 drive keys "$panel" escape gone "$panel" >/dev/null
 panel_exit
 
+if ! vx_wine_help_viewer; then
+  # A system without the rich edit control: the help window shows the plain text.
+  run_panel WINEDLLOVERRIDES="$WINEDLLOVERRIDES;riched20=d"
+  check "without RICHED20.DLL, F1 shows the help as plain text: the help's words, no markup" \
+    eval 'drive wait "$panel" keys "$panel" f1 wait "$help" >/dev/null && help_words'
+  check "  Escape closes it, then the panel" \
+    drive keys "$help" escape gone "$help" keys "$panel" escape gone "$panel"
+  panel_exit
+fi
+
 if vx_wine_help_viewer; then
+  # The panel closed while its request to the viewer is under way, at four moments: the viewer
+  # closes with it all the same (HELP_QUIT), hidden or shown. A viewer is a winhlp32 process of this
+  # prefix.
+  no_viewer() {
+    local p
+    for p in $(pgrep -f winhlp32); do
+      tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && return 1
+    done
+    return 0
+  }
+  for delay in 0 30 100 500; do
+    run_panel
+    drive wait "$panel" tap "$panel" f1 sleep "$delay" close "$panel" gone "$panel" >/dev/null
+    panel_exit; status=$?
+    check "the panel closed $delay ms after F1: status 0, no help viewer left" \
+      eval 'test "$status" = 0 && eventually no_viewer'
+  done
+  # A viewer that answers nothing (a window of its class that takes no message) holds neither the
+  # panel's F1 nor its end.
+  drive mute-viewer 5000 >/dev/null &
+  mute=$!
+  drive wait class:MS_WINHELP >/dev/null
+  run_panel
+  drive wait "$panel" keys "$panel" f1 keys "$panel" escape gone "$panel" >/dev/null
+  ended=$SECONDS
+  panel_exit; status=$?
+  check "a viewer that answers nothing: the panel still ends at once, status 0" \
+    test "$status" = 0 -a $((SECONDS - ended)) -le 3
+  wait "$mute"
+
   # Without Volsar.hlp beside the panel, the viewer answers F1 with a message of its own (Wine's
   # caption: ERROR) while the panel goes on answering keys.
   mkdir -p "$base/nohelp" && cp "$bin/Volsar.exe" "$base/nohelp/"
@@ -188,7 +295,8 @@ if vx_wine_help_viewer; then
     drive keys "$panel" alt+s text "$panel" 1007 "Mo&no" keys "$panel" alt+n text "$panel" 1007 "&Stereo"
   check "  Escape closes the panel" drive keys "$panel" escape gone "$panel"
   check "  status 0" panel_exit
-  drive click ERROR 7 gone ERROR >/dev/null  # "No": the viewer looks no further
+  check "  the viewer closes with it, its message too (HELP_QUIT while it is up)" \
+    eval 'drive gone ERROR && eventually no_viewer'
 fi
 
 rm -f "$log"

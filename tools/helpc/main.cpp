@@ -1,5 +1,6 @@
-// helpc: compiles the help text into a Windows Help file and its contents file.
-//   helpc SOURCE.md OUT.hlp OUT.cnt
+// helpc: compiles the help text into a Windows Help file and its contents file, and (given a
+// fourth name) into a C++ source holding the help as rich and as plain text for the program.
+//   helpc SOURCE.md OUT.hlp OUT.cnt [PROGRAM.cpp]
 // Exit status 1, with the line it cannot express named on stderr, when the source is refused.
 #include <cstdio>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "tools/helpc/HelpCompiler.h"
+#include "tools/helpc/HelpRtf.h"
 
 namespace {
 
@@ -19,8 +21,8 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: helpc SOURCE.md OUT.hlp OUT.cnt\n");
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: helpc SOURCE.md OUT.hlp OUT.cnt [PROGRAM.cpp]\n");
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
@@ -44,6 +46,10 @@ int main(int argc, char** argv) {
   name = name.substr(name.find_last_of("/\\") + 1);
   if (!WriteFile(argv[2], hlp) || !WriteFile(argv[3], vx::help::ContentsFile(parsed.source, name))) {
     std::fprintf(stderr, "helpc: cannot write %s or %s\n", argv[2], argv[3]);
+    return 1;
+  }
+  if (argc == 5 && !WriteFile(argv[4], vx::help::ProgramHelpSource(parsed.source, argv[1]))) {
+    std::fprintf(stderr, "helpc: cannot write %s\n", argv[4]);
     return 1;
   }
   return 0;
