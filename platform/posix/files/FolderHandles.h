@@ -59,9 +59,14 @@ class FolderHandles {
   std::size_t Count() const { return open_.size(); }
 
   Place Locate(const char* path) const;
+  // Whether `listing` (a Place's) is still the last delivery of the innermost open folder: a path
+  // located with it then lies where it lay, and Locate would answer the same place again.
+  bool IsCurrent(std::uint64_t listing) const {
+    return listing != 0 && !open_.empty() && open_.back().last && open_.back().delivery == listing;
+  }
 
-  // Called with every path just before it is used (tests change the tree here, between a folder's
-  // listing and the use of its entries).
+  // Called with every path just before it is located (tests change the tree here, between a
+  // folder's listing and the use of its entries).
   std::function<void(const char* path)> beforeUse;
 
  private:

@@ -163,6 +163,16 @@ class Unescaped {
     Decode();
     return c;
   }
+  // The characters from here up to the first that is not ordinary (a backslash never is), which
+  // stand for themselves: passed over, and answered as a view.
+  template <class IsOrdinary>
+  std::string_view TakeRun(IsOrdinary ordinary) {
+    if (at_ == value_.size() || width_ != 1) return {};
+    const std::size_t from = at_;
+    while (at_ < value_.size() && ordinary(value_[at_])) ++at_;
+    Decode();
+    return value_.substr(from, at_ - from);
+  }
 
  private:
   void Decode() {
@@ -194,6 +204,12 @@ class Verbatim {
   bool AtEnd() const { return at_ == value_.size(); }
   char Peek() const { return value_[at_]; }
   char Next() { return value_[at_++]; }
+  template <class IsOrdinary>
+  std::string_view TakeRun(IsOrdinary ordinary) {
+    const std::size_t from = at_;
+    while (at_ < value_.size() && ordinary(value_[at_])) ++at_;
+    return value_.substr(from, at_ - from);
+  }
 
  private:
   std::string_view value_;
@@ -227,6 +243,9 @@ constexpr std::array<unsigned char, 256> kExecClass = [] {
   return table;
 }();
 unsigned char ClassOf(char c) { return kExecClass[static_cast<unsigned char>(c)]; }
+// A character that stands for itself in an unquoted argument (field code letters do, unless a
+// percent sign comes before them).
+bool IsOrdinary(char c) { return (ClassOf(c) & ~kIsFieldCode) == 0; }
 
 // ExecProgram over the characters `in` gives (Unescaped, or Verbatim where there is no escape).
 template <class Chars>
@@ -262,6 +281,16 @@ bool ExecProgramOf(Chars in, std::size_t size, std::string& program) {
     }
     bool onlyFieldCodes = true;
     while (!in.AtEnd()) {
+      // Most of a word is ordinary characters: they are copied as one run.
+      const std::string_view run = in.TakeRun(IsOrdinary);
+      if (!run.empty()) {
+        if (!found) {
+          std::memcpy(out + length, run.data(), run.size());
+          length += run.size();
+        }
+        onlyFieldCodes = false;
+        if (in.AtEnd()) break;
+      }
       const char c = in.Peek();
       const unsigned char what = ClassOf(c);
       if (what & kIsSpace) break;

@@ -72,7 +72,16 @@ class DesktopLink : public vx::ShellLink {
   void ReleasePersistFile() override { --persistHeld_; }
 
   HResult Load(const char* path) override {
-    if (!path || !ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_)) {
+    // The entry just examined, still the one its listing delivered last (the sweep examines an
+    // entry, then loads it): its reading stands, as ExamineShortcut would find, without another
+    // look-up of the path.
+    const bool examined = path && folders_ && folders_->IsCurrent(last_->listing) &&
+                          last_->path == path;
+    if (examined && !last_->hasTarget) {
+      target_.reset();
+      return kMkECantOpenFile;
+    }
+    if (!examined && (!path || !ExamineShortcut(path, PlaceOf(folders_, path), buffer_, *last_))) {
       target_.reset();
       return path ? kMkECantOpenFile : kEPointer;
     }
