@@ -90,7 +90,7 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
 
   // The next login.
   vx::wininit::RunnerFiles runnerFiles;
-  auto run = vx::wininit::RunRenameList(tree.Read(ini), runnerFiles, runnerFiles);
+  auto run = vx::wininit::RunRenameList(tree.Read(ini), runnerFiles);
   EXPECT_TRUE(run.problems.empty());
   EXPECT_FALSE(tree.Exists("prefix/lib/vexmor"));
 }

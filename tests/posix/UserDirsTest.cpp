@@ -36,6 +36,11 @@ TEST(DesktopFolder, ReadsTheDesktopLine) {
   // One spelling for the folder, whatever separators the file or HOME add.
   EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=\"$HOME/Desktop//\"\n", "/home/u"), "/home/u/Desktop");
   EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=\"$HOME/\"\n", "/home/u/"), "/home/u");
+  // And-or lists run as far as the status before each command says; a descriptor number before a
+  // redirection is no word of the command.
+  EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=/a && XDG_DESKTOP_DIR=/b || XDG_DESKTOP_DIR=/c\n", "/h"),
+            "/b");
+  EXPECT_EQ(DesktopFolder("cmd && A=1 || : \nXDG_DESKTOP_DIR=/b 2>/dev/null <&-\n", "/h"), "/b");
   // The last line wins, as when the shell sources the file.
   EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=\"/one\"\nXDG_DESKTOP_DIR=\"/two\"\n", "/h"), "/two");
 }
@@ -72,13 +77,17 @@ TEST(DesktopFolder, PassesOverWhatShMightReadOtherwise) {
   for (const char* rest :
        {"X=$(echo \"\nXDG_DESKTOP_DIR=/b\")\n", "if false; then\nXDG_DESKTOP_DIR=/b\nfi\n",
         "X=`echo`\nXDG_DESKTOP_DIR=/b\n", "X=${y:-}\nXDG_DESKTOP_DIR=/b\n",
-        "cat <<E\nXDG_DESKTOP_DIR=/b\nE\n", "XDG_DESKTOP_DIR=/b &\n"}) {
+        "cat <<E\nXDG_DESKTOP_DIR=/b\nE\n", "XDG_DESKTOP_DIR=/b &\n",
+        "XDG_DESKTOP_DIR=/b | cat\n", "XDG_DESKTOP_DIR=/b >/var/log/x\n",  // a subshell; may fail
+        "unset XDG_DESKTOP_DIR\nXDG_DESKTOP_DIR=/b\n", "cmd || XDG_DESKTOP_DIR=/b\n"}) {
     std::string fault;
     EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=/a\n" + std::string(rest), "/h", &fault), "/a")
         << rest;
     EXPECT_EQ(fault, "") << rest;
   }
-  for (const char* broken : {"FOO=\"\n", "FOO='it\\'s'\n", "XDG_DESKTOP_DIR=/b\n\n;\n"}) {
+  for (const char* broken : {"FOO=\"\n", "FOO='it\\'s'\n", "XDG_DESKTOP_DIR=/b\n\n;\n",
+                             "XDG_DESKTOP_DIR=/b\nfi\n", "XDG_DESKTOP_DIR=/b &&\n",
+                             "XDG_DESKTOP_DIR=/b >\n", "XDG_DESKTOP_DIR=/b export A-B\n"}) {
     std::string fault;
     EXPECT_EQ(DesktopFolder("XDG_DESKTOP_DIR=/a\n" + std::string(broken), "/h", &fault),
               "/h/Desktop");
@@ -107,16 +116,25 @@ TEST(DesktopFolder, ReadsFilesAsShDoes) {
   auto line = [&]() -> std::string {
     std::string value = pick({"$HOME", "/", "~/", "${HOME}"});
     for (int n = random() % 6; n > 0; --n) value += pick(pieces);
-    switch (random() % 6) {
+    switch (random() % 13) {
       case 0:
-        return pick({"", " ", "\t"}) + "# " + value;  // quotes in a comment open nothing
       case 1:
+        return pick({"", " ", "\t"}) + "# " + value;  // quotes in a comment open nothing
+      case 2:
+      case 3:
         return pick({"FOO=\"", "FOO='", "\"", "'", "FOO=\"$HOME\""});  // values across lines
+      case 4:
+        return pick({"fi", "}", "done", "then", "  esac", "f\\\ni", "\"fi\""});  // closing nothing
+      case 5:  // what the status before a command says of it
+        return pick({": ", " : "}) + pick({"&&", "||"}) + pick({" ", "\n"}) +
+               "XDG_DESKTOP_DIR=/" + pick({"and", "or"});
       default: {
         const std::string quote = pick({"\"", "\"", "'", ""});
         return pick({"", " ", "A=1 "}) + pick({"XDG_DESKTOP_DIR", "XDG_DESK\\\nTOP_DIR"}) +
                pick({"=", "=", "=", " = ", "= ", " =", "=\\\n"}) + quote + value + quote +
-               pick({"", "", "#old", "#", " #c\"", "\\\n#c", "x", "'y'", "\"z\"", " "});
+               pick({"", "", "#old", "#", " #c\"", "\\\n#c", "x", "'y'", "\"z\"", " ", " :",
+                     " export FOO", " && true", " || true", " && A=2", " >/dev/null #",
+                     " </dev/null : #"});
       }
     }
   };

@@ -1,12 +1,15 @@
 // WININIT.INI before and after vexmor-wininit: its logic on real temporary trees, and the program
 // itself run as the autostart entry runs it.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,7 +70,7 @@ TEST(RenameList, DeletesExactlyWhatIsWrittenAndReportsWhatFailed) {
       "\r\n[Other]\r\nNUL=" + tree.Path("untouched") + "\r\n\r\n"
       "[Rename]\nNUL=" + empty + "\n";
   vx::wininit::RunnerFiles files;
-  auto run = RunRenameList(text, files, files, {list, backup, lock});
+  auto run = RunRenameList(text, files, {list, backup, lock});
   EXPECT_EQ(run.done, 6u);
   EXPECT_FALSE(tree.Exists("inst/pelzorn.exe"));
   EXPECT_FALSE(tree.Exists("empty"));
@@ -110,7 +113,7 @@ TEST(RenameList, FileBeforeItsFolderEmptiesTheInstallFolder) {
   vx::wininit::RunnerFiles files;
   auto run = RunRenameList("[Rename]\nNUL=" + file + "\nNUL=" + tree.Path("inst") +
                                "\nNUL=" + tree.Path("inst-link") + "\n",
-                           files, files);
+                           files);
   EXPECT_TRUE(run.problems.empty());
   EXPECT_EQ(run.done, 3u);
   EXPECT_FALSE(tree.Exists("inst"));
@@ -119,27 +122,39 @@ TEST(RenameList, FileBeforeItsFolderEmptiesTheInstallFolder) {
   EXPECT_TRUE(tree.Exists("kept"));
 }
 
-// Deletion refused the way a permission would refuse it (root cannot be refused on disk).
-class RefusingFiles : public vx::wininit::RunnerFiles {
- public:
-  bool DeleteFileA(const char*) override {
-    error_ = vx::kAccessDenied;
-    return false;
-  }
-  bool RemoveDirectoryA(const char*) override {
-    error_ = 267;  // not a folder
-    return false;
-  }
-  std::uint32_t GetLastError() override { return error_; }
+// The runner's folders answering removals as the system may (root cannot be refused on disk).
+struct RefusingFiles : vx::wininit::EntryFolders {
+  std::vector<std::uint32_t> answers;  // to the removals, in turn
 
- private:
-  std::uint32_t error_ = 0;
+  struct Folder : vx::wininit::EntryFolder {
+    std::unique_ptr<EntryFolder> real;
+    RefusingFiles* by;
+    vx::wininit::FileId Id() override { return real->Id(); }
+    std::optional<vx::wininit::FileId> FileNamed(const std::string& name) override {
+      return real->FileNamed(name);
+    }
+    std::uint32_t Remove(const std::string&, As) override {
+      const std::uint32_t answer = by->answers.front();
+      by->answers.erase(by->answers.begin());
+      return answer;
+    }
+  };
+  std::unique_ptr<vx::wininit::EntryFolder> Open(const std::string& folder,
+                                                 std::uint32_t* error) override {
+    auto open = std::make_unique<Folder>();
+    open->real = real.Open(folder, error);
+    open->by = this;
+    return open->real ? std::move(open) : nullptr;
+  }
+  vx::wininit::RunnerFiles real;
 };
 
 TEST(RenameList, RefusedDeletionStaysWithItsReason) {
   RefusingFiles files;
-  auto run = RunRenameList("[Rename]\nNUL=/opt/v/pelzorn.exe\n", files, files);
-  EXPECT_EQ(run.problems, std::vector<std::string>{"\"NUL=/opt/v/pelzorn.exe\": access denied"});
+  files.answers = {vx::kAccessDenied, vx::kNotADirectory};  // as a file, then as a folder
+  auto run = RunRenameList("[Rename]\nNUL=/tmp/pelzorn.exe\n", files);
+  EXPECT_EQ(run.problems, std::vector<std::string>{"\"NUL=/tmp/pelzorn.exe\": access denied"});
+  EXPECT_TRUE(files.answers.empty());
 }
 
 // The program as the autostart entry runs it: no arguments, the environment pointing at a tree.
@@ -308,6 +323,64 @@ TEST(WininitProgram, WaitsForASectionWriteInProgress) {
   }
   EXPECT_EQ(::pclose(program), 0);
   EXPECT_FALSE(tree.Exists("victim"));
+}
+
+// A file something is mounted on cannot be deleted; the entry fails and says why. Root makes the
+// mount in a namespace of the program's own, so nothing outside the test sees it.
+TEST(WininitProgram, MountedFileIsReportedWithItsReason) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const std::string victim = tree.Write("victim", "x"), other = tree.Write("other", "y");
+  tree.Write("home/.local/state/vexmor/WININIT.INI", "[Rename]\nNUL=" + victim + "\n");
+  const std::string unshare = "unshare -m --propagation private ";
+  if (::geteuid() != 0 || std::system((unshare + "true 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "no mount namespace for this user";
+  const int status = std::system((unshare + "sh -c 'mount --bind " + other + " " + victim +
+                                  " || exit 99; exec " + VEXMOR_WININIT + "' 2>" +
+                                  tree.Path("stderr.txt"))
+                                     .c_str());
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 99) << "the bind mount failed";
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_NE(tree.Read("stderr.txt").find("\"NUL=" + victim +
+                                         "\": in use by the system (something is mounted on it)"),
+            std::string::npos)
+      << tree.Read("stderr.txt");
+  EXPECT_EQ(tree.Read("victim"), "x");
+}
+
+// While the program works through a long list naming the list's own backup and lock in a folder
+// of the user's, another thread swaps that folder again and again with a link to the list's
+// folder: each deletion is made in the folder checked, so the list's folder loses nothing.
+// VX_RACE_RUNS sets how many runs (a few by default; 100 for a measurement).
+TEST(WininitProgram, FolderSwappedWhileItRunsLeavesTheListsFolderWhole) {
+  vx::test::TempTree tree;
+  tree.UseHome();
+  const char* runs = std::getenv("VX_RACE_RUNS");
+  const int count = runs && *runs ? std::atoi(runs) : 5;
+  const std::string state = "home/.local/state/vexmor";
+  const std::string dir = tree.Path("dir"), swap = tree.Link("swap", tree.Path(state));
+  std::string list = "[Rename]\n";
+  for (int i = 0; i < 1500; ++i)
+    list += "NUL=" + dir + "/WININIT.BAK\nNUL=" + dir + "/WININIT.INI.lock\n";
+  int lost = 0;
+  for (int run = 0; run < count; ++run) {
+    tree.Write(state + "/WININIT.INI", list);
+    tree.Write("dir/WININIT.BAK", "decoy");
+    tree.Write("dir/WININIT.INI.lock", "decoy");
+    std::atomic<bool> stop{false};
+    auto exchange = [&] {
+      ::renameat2(AT_FDCWD, dir.c_str(), AT_FDCWD, swap.c_str(), RENAME_EXCHANGE);
+    };
+    std::thread swapper([&] {
+      while (!stop) exchange();
+    });
+    RunProgram(tree);
+    stop = true;
+    swapper.join();
+    if (std::filesystem::is_symlink(dir)) exchange();
+    lost += !tree.Exists(state + "/WININIT.BAK") || !tree.Exists(state + "/WININIT.INI.lock");
+  }
+  EXPECT_EQ(lost, 0) << "of " << count << " runs";
 }
 
 TEST(WininitProgram, NoFileNoWork) {

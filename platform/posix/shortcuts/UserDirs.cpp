@@ -41,6 +41,29 @@ bool IsReservedWord(std::string_view s) {
   return false;
 }
 
+// A reserved word that only continues or closes a compound command: where a command starts with
+// none open, sh cannot parse the file.
+bool IsClosingWord(std::string_view s) {
+  for (std::string_view word : {"}", "do", "done", "elif", "else", "esac", "fi", "in", "then"})
+    if (s == word) return true;
+  return false;
+}
+
+// The special built-ins, before which sh keeps a command's assignments.
+bool IsSpecialBuiltIn(std::string_view s) {
+  for (std::string_view word : {":", ".", "break", "continue", "eval", "exec", "exit", "export",
+                                "readonly", "return", "set", "shift", "times", "trap", "unset"})
+    if (s == word) return true;
+  return false;
+}
+
+bool IsDigits(std::string_view s) {
+  if (s.empty()) return false;
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 // One word as sh reads it, as far as this reader needs it.
 struct Word {
   std::string text;                        // quotes removed, $HOME put in
@@ -66,6 +89,7 @@ class Lexer {
   }
   int Raw() const { return m_at < m_text.size() ? static_cast<unsigned char>(m_text[m_at]) : kEnd; }
   void Advance() { ++m_at; }
+  std::size_t At() const { return m_at; }
 
   void SkipComment() {
     while (Raw() != kEnd && Raw() != '\n') Advance();
@@ -210,20 +234,108 @@ std::optional<Setting> DesktopSetting(const Word& word, std::string_view home) {
   return setting;
 }
 
+// What is known of the exit status of the last command sh ran (0, or not known: this reader knows
+// no command that fails), and of whether sh runs a command.
+enum class Status { kZero, kUnknown };
+enum class Runs { kYes, kNo, kMaybe };
+
 // The last desktop setting of the text, as sh runs it, up to where this reader stops; nullopt with
 // *fault set when sh could not parse the text.
+//
+// A command is words and redirections. Its assignments stay when it is nothing but assignments, or
+// when it runs `:` or `export` with plain names, whose status is 0; before any other command they
+// are for that command only, and its status is not known. The other special built-ins (`unset`,
+// `.`, `exit`, ...) act on what follows in ways beyond this reader: reading stops before them. Of
+// an and-or list (`&&`, `||`) a command runs when the status before it says so; after a status
+// that is not known, the rest of the list may run or not: reading stops at a command there that
+// would set the folder or do what is beyond this reader, and goes on past the others. A
+// redirection that cannot fail (to or from /dev/null, or closing a descriptor) leaves the command
+// as it is; any other may fail, and sh then makes no assignment, so reading stops before that
+// command.
 std::optional<std::optional<Setting>> ReadSettings(std::string_view text, std::string_view home,
                                                    std::string* fault) {
   Lexer lexer(text, home);
   std::optional<Setting> found;
   std::vector<Word> command;
-  auto endCommand = [&] {
-    bool assignments = true;
-    for (const Word& word : command) assignments = assignments && word.equals != std::string::npos;
-    if (assignments)
-      for (const Word& word : command)
-        if (auto setting = DesktopSetting(word, home)) found = std::move(setting);
+  bool redirected = false;         // the command holds a redirection
+  Runs runs = Runs::kYes;          // whether the and-or list before the command runs it
+  bool needCommand = false;        // after && or ||: a command must follow
+  Status status = Status::kZero;
+  // Ends the command: kStop when what it does is beyond this reader, kBroken (with *fault set)
+  // when sh gives up on the file there.
+  auto endCommand = [&]() -> Outcome {
+    std::size_t name = 0;
+    while (name < command.size() && command[name].equals != std::string::npos) ++name;
+    bool keeps = name == command.size();
+    Status ran = Status::kZero;
+    if (!keeps) {
+      const Word& first = command[name];
+      const bool special = first.plain && IsSpecialBuiltIn(first.text);
+      if (special && first.text == ":") {
+        keeps = true;
+      } else if (special && first.text == "export") {
+        for (std::size_t i = name + 1; i < command.size(); ++i) {
+          if (!command[i].plain) return Outcome::kStop;
+          if (!IsName(command[i].text)) {
+            // A special built-in's error ends a shell that reads a file.
+            *fault = "\"export\" of \"" + command[i].text + "\", which is not a name";
+            return Outcome::kBroken;
+          }
+        }
+        keeps = true;
+      } else if (special) {
+        return Outcome::kStop;
+      } else {
+        ran = Status::kUnknown;
+      }
+    }
+    if (runs != Runs::kNo && keeps) {
+      for (std::size_t i = 0; i < name; ++i) {
+        auto setting = DesktopSetting(command[i], home);
+        if (setting && runs == Runs::kMaybe) return Outcome::kStop;
+        if (setting) found = std::move(setting);
+      }
+    }
+    if (runs != Runs::kNo) status = runs == Runs::kMaybe ? Status::kUnknown : ran;
     command.clear();
+    redirected = false;
+    return Outcome::kGoOn;
+  };
+  // What the reading gives at a command's end that is not kGoOn.
+  auto stopped = [&](Outcome o) -> std::optional<std::optional<Setting>> {
+    if (o == Outcome::kStop) return found;
+    return std::nullopt;
+  };
+  // A redirection at the operator's first character: kGoOn when it cannot fail, kStop when it may
+  // (or is a here-document), kBroken with *fault set when sh cannot parse it.
+  auto readRedirection = [&]() -> Outcome {
+    const int first = lexer.Peek();
+    lexer.Advance();
+    const int second = lexer.Peek();
+    bool duplicates = false;
+    if (first == '<' && second == '<') return Outcome::kStop;  // a here-document
+    if (second == '&') {
+      duplicates = true;
+      lexer.Advance();
+    } else if ((first == '>' && (second == '>' || second == '|')) ||
+               (first == '<' && second == '>')) {
+      lexer.Advance();
+    }
+    while (IsBlank(lexer.Peek())) lexer.Advance();
+    const std::size_t at = lexer.At();
+    Word target;
+    if (const Outcome o = lexer.ReadWord(target); o != Outcome::kGoOn) {
+      if (o == Outcome::kBroken) *fault = "a quote is still open at the end of the file";
+      return o;
+    }
+    if (lexer.At() == at) {
+      *fault = "a redirection with nothing to redirect to";
+      return Outcome::kBroken;
+    }
+    redirected = true;
+    const bool safe = !target.unknown && (duplicates ? target.plain && target.text == "-"
+                                                     : target.text == "/dev/null");
+    return safe ? Outcome::kGoOn : Outcome::kStop;
   };
   for (;;) {
     const int c = lexer.Peek();
@@ -231,17 +343,49 @@ std::optional<std::optional<Setting>> ReadSettings(std::string_view text, std::s
       lexer.Advance();
     } else if (c == '#') {
       lexer.SkipComment();
+    } else if ((c == '\n' || c == kEnd) && needCommand) {
+      if (c == kEnd) {
+        *fault = "\"&&\" or \"||\" with no command after it";
+        return std::nullopt;
+      }
+      lexer.Advance();  // an and-or list goes on past line ends
     } else if (c == '\n' || c == kEnd) {
-      endCommand();
+      if (const Outcome o = endCommand(); o != Outcome::kGoOn) return stopped(o);
+      runs = Runs::kYes;
       if (c == kEnd) return found;
       lexer.Advance();
     } else if (c == ';') {
-      if (command.empty()) {
+      if ((command.empty() && !redirected) || needCommand) {
         *fault = "\";\" with no command before it";
         return std::nullopt;
       }
-      endCommand();
+      if (const Outcome o = endCommand(); o != Outcome::kGoOn) return stopped(o);
+      runs = Runs::kYes;
       lexer.Advance();
+    } else if (c == '<' || c == '>') {
+      switch (readRedirection()) {
+        case Outcome::kGoOn:
+          break;
+        case Outcome::kStop:
+          return found;
+        case Outcome::kBroken:
+          return std::nullopt;
+      }
+      needCommand = false;
+    } else if (c == '&' || c == '|') {
+      lexer.Advance();
+      if (lexer.Peek() != c) return found;  // a pipe or a background job: subshells
+      lexer.Advance();
+      if ((command.empty() && !redirected) || needCommand) {
+        *fault = "\"&&\" or \"||\" with no command before it";
+        return std::nullopt;
+      }
+      if (const Outcome o = endCommand(); o != Outcome::kGoOn) return stopped(o);
+      if (status == Status::kUnknown)
+        runs = Runs::kMaybe;
+      else
+        runs = (c == '&') == (status == Status::kZero) ? Runs::kYes : Runs::kNo;
+      needCommand = true;
     } else if (IsOperator(c)) {
       return found;
     } else {
@@ -255,9 +399,18 @@ std::optional<std::optional<Setting>> ReadSettings(std::string_view text, std::s
           *fault = "a quote is still open at the end of the file";
           return std::nullopt;
       }
-      // A reserved word opens or closes a compound command, which sh may run otherwise or not at
-      // all: the rest of the file is beyond this reader.
-      if (command.empty() && word.plain && IsReservedWord(word.text)) return found;
+      needCommand = false;
+      // A number right before '<' or '>' names the descriptor of a redirection.
+      if (word.plain && IsDigits(word.text) && (lexer.Peek() == '<' || lexer.Peek() == '>'))
+        continue;
+      const bool commandStart = command.empty() && !redirected;
+      if (commandStart && word.plain && IsClosingWord(word.text)) {
+        *fault = "\"" + word.text + "\" where no compound command is open";
+        return std::nullopt;
+      }
+      // A reserved word opens a compound command, which sh may run otherwise or not at all: the
+      // rest of the file is beyond this reader.
+      if (commandStart && word.plain && IsReservedWord(word.text)) return found;
       command.push_back(std::move(word));
     }
   }

@@ -15,6 +15,8 @@ bool IsNulKey(std::string_view key) {
          (key[2] | 0x20) == 'l';
 }
 
+constexpr std::uint32_t kSharingViolation = 32;  // ERROR_SHARING_VIOLATION: busy, a mount point
+
 bool Gone(std::uint32_t error) { return error == kFileNotFound || error == kPathNotFound; }
 
 // Why the path is not deleted as written, or nothing when it may be.
@@ -42,30 +44,53 @@ bool BlankAroundValue(std::string_view line) {
   return blank(line[eq + 1]) || blank(line.back());
 }
 
-// Whether the path leads to one of the list's own files: the same name in the same folder (a
-// file that may be missing now, as the list is once it is set aside), or the same file.
-bool NamesOwnFile(const std::string& path, const std::vector<PathTarget>& own,
-                  PathResolver& paths) {
-  const std::optional<PathTarget> target = paths.Resolve(path);
-  if (!target) return false;  // leads nowhere: the deletion finds nothing there either
-  for (const PathTarget& file : own) {
-    if (target->folder == file.folder && target->name == file.name) return true;
-    if (target->file && target->file == file.file) return true;
+// One of the list's own files: its folder and name (the file may be missing now, as the list is
+// once it is set aside), and the file itself when it is there.
+struct OwnFile {
+  FileId folder;
+  std::string name;
+  std::optional<FileId> file;
+};
+
+constexpr char kSeparator = '/';
+
+// The path's folder and last part: "/a/b" gives "/a/" and "b" (the separator kept, so that "/b"
+// gives the root folder).
+std::pair<std::string, std::string> SplitPath(const std::string& path) {
+  const std::size_t slash = path.rfind(kSeparator);
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+bool IsOwnFile(EntryFolder& folder, const std::string& name, const std::vector<OwnFile>& own) {
+  const FileId id = folder.Id();
+  const std::optional<FileId> file = folder.FileNamed(name);
+  for (const OwnFile& o : own) {
+    if (id == o.folder && name == o.name) return true;
+    if (file && file == o.file) return true;
   }
   return false;
 }
 
-// Deletes the file or empty folder; the reason it could not, or nothing when it is done.
-std::optional<std::string> Delete(const std::string& path, vx::Files& files) {
-  if (files.DeleteFileA(path.c_str())) return std::nullopt;
-  std::uint32_t error = files.GetLastError();
-  if (Gone(error)) return std::nullopt;
-  if (error == kNotADirectory) return "a file stands where the path needs a folder";
+// Checks and deletes one path (already known to be absolute, without "." or ".." parts): its
+// folder is opened once, and both the check against the list's own files and the deletion are made
+// in that folder. The reason it was not deleted, or nothing when it is done or already gone.
+std::optional<std::string> CheckAndDelete(const std::string& path, EntryFolders& folders,
+                                          const std::vector<OwnFile>& own) {
+  const auto [folderPath, name] = SplitPath(path);
+  std::uint32_t error = 0;
+  const std::unique_ptr<EntryFolder> folder = folders.Open(folderPath, &error);
+  if (!folder) {
+    if (Gone(error)) return std::nullopt;  // a folder on the way is missing: nothing to delete
+    if (error == kNotADirectory) return "a file stands where the path needs a folder";
+    return ErrorText(error);
+  }
+  if (IsOwnFile(*folder, name, own)) return "names a file of the list itself";
+  error = folder->Remove(name, EntryFolder::As::kFile);
+  if (error == 0 || Gone(error)) return std::nullopt;
   if (error != kAccessDenied) return ErrorText(error);
   // Refused: a folder, or a file this user may not delete.
-  if (files.RemoveDirectoryA(path.c_str())) return std::nullopt;
-  std::uint32_t folderError = files.GetLastError();
-  if (Gone(folderError)) return std::nullopt;
+  const std::uint32_t folderError = folder->Remove(name, EntryFolder::As::kFolder);
+  if (folderError == 0 || Gone(folderError)) return std::nullopt;
   return ErrorText(folderError == kNotADirectory ? error : folderError);
 }
 
@@ -79,20 +104,24 @@ std::string ErrorText(std::uint32_t error) {
     case kFilenameTooLong: return "name too long";
     case kDirNotEmpty: return "folder not empty";
     case kNotADirectory: return "not a folder";
+    case kSharingViolation: return "in use by the system (something is mounted on it)";
     default: return "error " + std::to_string(error);
   }
 }
 
-RenameRun RunRenameList(std::string_view iniText, vx::Files& files, PathResolver& paths,
+RenameRun RunRenameList(std::string_view iniText, EntryFolders& folders,
                         const std::vector<std::string>& ownFiles) {
   RenameRun run;
-  std::vector<PathTarget> own;
-  for (const auto& path : ownFiles)
-    if (auto target = paths.Resolve(path)) own.push_back(std::move(*target));
+  std::vector<OwnFile> own;
+  for (const auto& path : ownFiles) {
+    const auto [folderPath, name] = SplitPath(path);
+    std::uint32_t error = 0;
+    if (const std::unique_ptr<EntryFolder> folder = folders.Open(folderPath, &error))
+      own.push_back({folder->Id(), name, folder->FileNamed(name)});
+  }
   using vx::posix::Sections;
   const auto entries = vx::posix::ReadIniSection(iniText, kRenameSection, Sections::kEvery);
   const auto lines = vx::posix::ReadIniSectionLines(iniText, kRenameSection, Sections::kEvery);
-  const char separator = files.Separator();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const std::string& entry = entries[i];
     std::size_t eq = entry.find('=');
@@ -105,9 +134,8 @@ RenameRun RunRenameList(std::string_view iniText, vx::Files& files, PathResolver
       problem = "renaming is not supported";
     } else {
       const std::string path = entry.substr(eq + 1);
-      problem = PathProblem(path, separator);
-      if (!problem && NamesOwnFile(path, own, paths)) problem = "names a file of the list itself";
-      if (!problem) problem = Delete(path, files);
+      problem = PathProblem(path, kSeparator);
+      if (!problem) problem = CheckAndDelete(path, folders, own);
     }
     if (problem)
       run.problems.push_back("\"" + lines[i] + "\": " + *problem);

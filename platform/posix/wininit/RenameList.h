@@ -6,17 +6,18 @@
 // second time (a program installed again at the same path is never touched). What failed is
 // reported.
 //
-// Logic only: the file system comes in as vx::Files and the file's text as a string, so the
+// Logic only: the file system comes in as EntryFolders and the file's text as a string, so the
 // decisions are tested on temporary trees and fakes alike.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/Files.h"
+#include "platform/Status.h"
 
 namespace vx::wininit {
 
@@ -33,20 +34,31 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
-// Where a path leads: the folder holding its last part (links on the way followed), that part's
-// name, and the file it names there unless that is missing or a symbolic link (a deletion
-// removes the link, not what it names).
-struct PathTarget {
-  FileId folder;
-  std::string name;
-  std::optional<FileId> file;
+// One entry's folder, opened once: the identity check and the deletion both go through it, so a
+// folder swapped for another (a link put in place of a folder on the way) after the check cannot
+// lead the deletion elsewhere. Closed when it goes away.
+class EntryFolder {
+ public:
+  virtual ~EntryFolder() = default;
+  // The folder that was opened.
+  virtual FileId Id() = 0;
+  // The file `name` is in this folder, unless it is missing or a symbolic link (a deletion
+  // removes the link, not what it names).
+  virtual std::optional<FileId> FileNamed(const std::string& name) = 0;
+  // Removes `name` from this folder, never following a link: as a file (or link) or as an empty
+  // folder. 0 when it is done, else the Windows error number: kFileNotFound for a missing name,
+  // kAccessDenied for a folder removed as a file, kNotADirectory for a file removed as a folder.
+  enum class As { kFile, kFolder };
+  virtual std::uint32_t Remove(const std::string& name, As as) = 0;
 };
 
-class PathResolver {
+class EntryFolders {
  public:
-  virtual ~PathResolver() = default;
-  // Nothing when the path leads nowhere (a missing folder on the way).
-  virtual std::optional<PathTarget> Resolve(const std::string& path) = 0;
+  virtual ~EntryFolders() = default;
+  // Opens `folder` (links on the way followed, as a path lookup follows them). Nothing when it
+  // cannot be opened, with *error the Windows error number: kPathNotFound when a folder on the
+  // way is missing, kNotADirectory when a file stands where a folder is needed.
+  virtual std::unique_ptr<EntryFolder> Open(const std::string& folder, std::uint32_t* error) = 0;
 };
 
 // An entry is done when its deletion succeeds or finds nothing to delete (2, or 3 for a missing
@@ -54,10 +66,12 @@ class PathResolver {
 // refused permission, a file where a folder is on the way), when its path is not one this program
 // deletes exactly as written (not absolute, a NUL in it, a final '/', a "." or ".." part), when it
 // leads to one of `ownFiles` (the list, its backup and its lock) by any spelling, link or hard
-// link (the same name in the same folder, or the same file; compared through `paths`), when its
+// link (the same name in the same folder, or the same file), when its
 // line is not an entry (no '='), or when it is a rename ("new=old") rather than a deletion, which
 // this stand-in does not carry out. Everything outside the sections is ignored.
-RenameRun RunRenameList(std::string_view iniText, vx::Files& files, PathResolver& paths,
+// Each entry's folder is opened once through `folders`; the check against `ownFiles` and the
+// deletion are both made in it.
+RenameRun RunRenameList(std::string_view iniText, EntryFolders& folders,
                         const std::vector<std::string>& ownFiles = {});
 
 // The text for a Windows error number, for the problem lines.

@@ -4,28 +4,63 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
+#include "platform/posix/files/PosixFiles.h"
+
 namespace vx::wininit {
 
-std::optional<PathTarget> RunnerFiles::Resolve(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::nullopt;
-  // The folder and the name are looked at through one handle, so both answers are of one folder.
-  const int folder = ::open(path.substr(0, slash + 1).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return std::nullopt;
-  PathTarget target;
-  target.name = path.substr(slash + 1);
-  struct stat st;
-  const bool resolved = ::fstat(folder, &st) == 0;
-  if (resolved) {
-    target.folder = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-    if (::fstatat(folder, target.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        !S_ISLNK(st.st_mode))
-      target.file = FileId{static_cast<std::uint64_t>(st.st_dev),
-                           static_cast<std::uint64_t>(st.st_ino)};
+namespace {
+
+FileId IdOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// The Windows number for an errno of a call made in an open folder: a missing name there is a
+// missing file, a file where a folder is asked for is not a folder.
+std::uint32_t ErrorIn(int error) {
+  if (error == ENOENT) return vx::kFileNotFound;
+  if (error == ENOTDIR) return vx::kNotADirectory;
+  return vx::posix::WindowsErrorFor(error, "");
+}
+
+class OpenFolder : public EntryFolder {
+ public:
+  explicit OpenFolder(int fd) : fd_(fd) {}
+  ~OpenFolder() override { ::close(fd_); }
+  OpenFolder(const OpenFolder&) = delete;
+  OpenFolder& operator=(const OpenFolder&) = delete;
+
+  FileId Id() override {
+    struct stat st;
+    return ::fstat(fd_, &st) == 0 ? IdOf(st) : FileId{};
   }
-  ::close(folder);
-  if (!resolved) return std::nullopt;
-  return target;
+
+  std::optional<FileId> FileNamed(const std::string& name) override {
+    struct stat st;
+    if (::fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode))
+      return std::nullopt;
+    return IdOf(st);
+  }
+
+  std::uint32_t Remove(const std::string& name, As as) override {
+    if (::unlinkat(fd_, name.c_str(), as == As::kFolder ? AT_REMOVEDIR : 0) == 0) return 0;
+    return ErrorIn(errno);
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<EntryFolder> RunnerFiles::Open(const std::string& folder, std::uint32_t* error) {
+  const int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = errno == ENOENT ? vx::kPathNotFound : ErrorIn(errno);
+    return nullptr;
+  }
+  return std::make_unique<OpenFolder>(fd);
 }
 
 }  // namespace vx::wininit

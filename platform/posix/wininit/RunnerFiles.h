@@ -1,28 +1,20 @@
-// The file calls vexmor-wininit deletes through: PosixFiles, except that unlink's ENOTDIR (a file
-// standing where the path needs a folder) is told apart as ERROR_DIRECTORY (267) rather than
-// answered as a missing path, so that the entry fails instead of passing for already gone; and
-// where a path leads, by device and inode, so that no spelling of the list's own files passes for
-// another file.
+// The folders vexmor-wininit deletes in: each entry's folder opened once with O_PATH, its identity
+// read with fstat, the last part looked at with fstatat and removed with unlinkat, all relative to
+// that one handle. errno is translated to the Windows error numbers the logic expects; a missing
+// folder on the way (ENOENT) is told apart from a file standing where a folder is needed (ENOTDIR),
+// so that the entry fails instead of passing for already gone.
 #pragma once
 
-#include <cerrno>
+#include <memory>
+#include <string>
 
-#include "platform/posix/files/PosixFiles.h"
 #include "platform/posix/wininit/RenameList.h"
 
 namespace vx::wininit {
 
-class RunnerFiles : public vx::posix::PosixFiles, public PathResolver {
+class RunnerFiles : public EntryFolders {
  public:
-  std::uint32_t GetLastError() override {
-    const std::uint32_t error = PosixFiles::GetLastError();
-    return error == vx::kPathNotFound && LastDeleteErrno() == ENOTDIR ? vx::posix::kErrorDirectory
-                                                                      : error;
-  }
-
-  // The folder is what the path before its last '/' opens (links followed, as unlink follows
-  // them); the last part is looked at without following a link.
-  std::optional<PathTarget> Resolve(const std::string& path) override;
+  std::unique_ptr<EntryFolder> Open(const std::string& folder, std::uint32_t* error) override;
 };
 
 }  // namespace vx::wininit

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   vx::posix::SyncFolderAfterRename(folder);
   vx::wininit::RunnerFiles files;
   vx::wininit::RenameRun run =
-      vx::wininit::RunRenameList(text, files, files, {path, backup, path + ".lock"});
+      vx::wininit::RunRenameList(text, files, {path, backup, path + ".lock"});
   for (const auto& problem : run.problems) Report(Quoted(path) + ": " + problem);
   if (!run.problems.empty()) {
     Report(std::to_string(run.problems.size()) + " of " +
