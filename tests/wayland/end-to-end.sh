@@ -11,7 +11,8 @@
 # at each Qt scale factor named (default 1): wayland-<scale>-panel.png, -help.png, -pelzorn.png.
 # HOME, XDG_RUNTIME_DIR and the XDG folders point into a temporary folder, removed afterwards.
 # sway refuses to run as root: run as root, the compositor runs as uid 65534 and the programs
-# reach it by the socket's full path.
+# reach it by the socket's full path. COMPOSITOR, when set, is the command that starts it (default
+# sway; the suite gives one that fails and one that dies, to see the stage say so).
 set -u
 began=$SECONDS
 build=$(cd "${1:?usage: end-to-end.sh BUILD_DIR [SHOTS_DIR [SCALE...]]}" && pwd)
@@ -41,7 +42,8 @@ for_window [title="^Vexmor Recording$"] move position 960 40
 EOF
 chmod 644 "$work/sway.config"
 (cd / && exec env -i PATH="$PATH" HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
-   WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" sway -c "$work/sway.config") \
+   WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "${as_user[@]}" ${COMPOSITOR:-sway} \
+   -c "$work/sway.config") \
   >"$work/sway.log" 2>&1 &
 sway=$!
 socket="" ipc=""
