@@ -88,7 +88,7 @@ check() {  # check DESCRIPTION COMMAND...
 soon() {  # soon DESCRIPTION COMMAND...: given up to 5 s to come true
   local what=$1
   shift
-  for _ in $(seq 50); do "$@" >/dev/null 2>&1 && break; sleep 0.1; done
+  for _ in $(seq 50); do "$@" >/dev/null 2>&1 && break; alive; sleep 0.1; done
   check "$what" "$@"
 }
 # window CAPTION: succeeds while the program started last has a window of that caption, drawn by
@@ -102,7 +102,7 @@ start() {
   "$1" >"$work/out" 2>&1 &
   pid=$!
   up=""
-  for _ in $(seq 100); do window "$2" && { up=1; break; }; sleep 0.1; done
+  for _ in $(seq 100); do window "$2" && { up=1; break; }; alive; sleep 0.1; done
 }
 # keys ARGS...: one wtype call (a new virtual keyboard each time), given 300 ms for the client
 # to take its keymap before the first key.
