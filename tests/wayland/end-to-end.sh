@@ -176,11 +176,11 @@ if [ -n "$shots" ]; then
   for scale in "${scales[@]}"; do
     export QT_SCALE_FACTOR=$scale
     rm -rf "$HOME/.config"
-    start "$bin/Volsar.exe" "$panel" && shoot panel
-    keys -k F1 && soon "  at scale $scale, F1 opens the help" window "$help" && shoot help
+    start "$bin/Volsar.exe" "$panel"; shoot panel
+    keys -k F1; soon "  at scale $scale, F1 opens the help" window "$help"; shoot help
     focus "$help"; keys -k Escape; focus "$panel"; keys -k Escape; finish
     cmake --install "$build" --prefix "$prefix" >/dev/null
-    start "$folder/pelzorn.exe" "$uninstall" && shoot pelzorn
+    start "$folder/pelzorn.exe" "$uninstall"; shoot pelzorn
     keys -k Escape; finish
     check "screenshots at scale $scale, and the uninstaller's Escape ends it with status 0" \
       test -s "$shots/wayland-$scale-pelzorn.png" -a "$status" = 0
