@@ -83,5 +83,5 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Volsar"));
   vx::QtToolkit toolkit(PanelResources(), QCoreApplication::applicationDirPath());
   theApp.SetPlatform({ports, &registry, loaded ? &*loaded : nullptr});
-  return AfxWinMain(theApp, toolkit);
+  return vx::QtToolkit::EndRun(AfxWinMain(theApp, toolkit));
 }

@@ -44,5 +44,5 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("pelzorn"));
   vx::QtToolkit toolkit(UninstallResources(), QCoreApplication::applicationDirPath());
   theApp.SetPlatform({&registry, &files, &shell, &profile});
-  return AfxWinMain(theApp, toolkit);
+  return vx::QtToolkit::EndRun(AfxWinMain(theApp, toolkit));
 }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -119,6 +120,12 @@ std::string QtToolkit::MissingDisplay() {
   if (Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYLAND_DISPLAY")) return {};
   return "no display: DISPLAY and WAYLAND_DISPLAY are not set. Start it from a desktop session, "
          "or under a virtual display: xvfb-run -a <program>";
+}
+
+int QtToolkit::EndRun(int status) {
+  if (QGuiApplication::platformName() != QLatin1String("wayland")) return status;
+  std::fflush(nullptr);
+  std::_Exit(status);
 }
 
 std::unique_ptr<DialogWindow> QtToolkit::CreateDialogWindow(CDialog& owner, int templateId) {

@@ -28,6 +28,12 @@ class QtToolkit : public Toolkit {
   // A sentence saying why no window can be shown, or "" when a display is there.
   static std::string MissingDisplay();
 
+  // Ends the program's run with status once its dialog has closed and its work is on disk. Under
+  // Wayland the process ends here, without Qt's teardown: Qt 6.4's Wayland client can deadlock
+  // closing its display connection (its event thread waits for a read the main thread never
+  // finishes), which left a finished program running with no window. Elsewhere it returns status.
+  static int EndRun(int status);
+
   std::unique_ptr<DialogWindow> CreateDialogWindow(CDialog& owner, int templateId) override;
   IconRef LoadIcon(int id) override;
   AccelRef LoadAccelerators(int id) override;

@@ -140,6 +140,7 @@ TEST_F(PanelDialog, OpensAsTheTemplateSaysWithTheModeAlreadyWritten) {
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(w.windowIcon().availableSizes().isEmpty());
+    EXPECT_EQ(ClippedTexts(w), std::vector<std::string>{});
     EXPECT_TRUE(Writes().isEmpty());
     QTest::keyClick(mic, Qt::Key_Escape);
   });
@@ -157,9 +158,19 @@ TEST_F(PanelDialog, ButtonsFlipTheirSwitchAndRewriteTheModeByte) {
     QTest::mouseClick(channels, Qt::LeftButton);
     EXPECT_EQ(channels->text(), "&Stereo");
     QTest::mouseClick(Control<QPushButton>(w, IDC_MONITOR), Qt::LeftButton);
+    // Every switch shows its other caption now (Mono was checked above), and each fits.
+    QTest::mouseClick(Control<QPushButton>(w, IDC_INPUT), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, IDC_BITS), Qt::LeftButton);
+    QTest::mouseClick(channels, Qt::LeftButton);
+    EXPECT_EQ(ClippedTexts(w), std::vector<std::string>{});
+    QTest::mouseClick(Control<QPushButton>(w, IDC_INPUT), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, IDC_BITS), Qt::LeftButton);
+    QTest::mouseClick(channels, Qt::LeftButton);
     w.close();  // the window's close button
   });
-  EXPECT_EQ(Writes(), (QStringList{"out 0x0334 0x14", "out 0x0334 0x16", "out 0x0334 0x56"}));
+  EXPECT_EQ(Writes(), (QStringList{"out 0x0334 0x14", "out 0x0334 0x16", "out 0x0334 0x56",
+                                   "out 0x0334 0x76", "out 0x0334 0x72", "out 0x0334 0x70",
+                                   "out 0x0334 0x50", "out 0x0334 0x54", "out 0x0334 0x56"}));
   EXPECT_EQ(registry.SettingsDword("Mon"), 1u);
 }
 

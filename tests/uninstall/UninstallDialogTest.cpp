@@ -69,6 +69,7 @@ TEST_F(UninstallDialog, EnterRunsTheProcedureAndEndsTheDialog) {
     EXPECT_EQ(w.windowTitle(), "Uninstall Vexmor Recording Panel");
     EXPECT_TRUE(Button(w, IDOK)->isDefault());
     EXPECT_EQ(QApplication::focusWidget(), w.Control(IDOK));
+    EXPECT_EQ(ClippedTexts(w), std::vector<std::string>{});
     // A second run would find no registration and report the files it cannot find: answer it.
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [] {
