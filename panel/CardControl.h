@@ -29,11 +29,12 @@ std::array<CardPort, 4> CardPorts(const PanelSettings& settings);
 void PortOut8(vx::Ports& ports, std::uint16_t port, std::uint8_t value);
 std::uint16_t PortIn16(vx::Ports& ports, std::uint16_t port);
 
-// Writes the composed mode byte to base + 4.
+// Writes the composed mode byte to base + 4, unless the ports were refused already.
 void WriteMode(vx::Ports& ports, const PanelSettings& settings);
 
 // Programs gain register index with the low 8 bits of value: the index to base + 3, the status word
 // at base + 8 polled until the index's busy bit clears, the value to base + 2. Answers false, with
-// the value left unwritten, when the busy bit is still set after kBusyPollLimit reads.
+// the value left unwritten, when the busy bit is still set after kBusyPollLimit reads, or when the
+// ports are refused (Ports::Refused): then it stops at the refused access, or touches none.
 bool WriteGain(vx::Ports& ports, const PanelSettings& settings, std::uint8_t index,
                std::int32_t value);

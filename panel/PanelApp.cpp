@@ -11,12 +11,20 @@ bool CPanelApp::InitInstance() {
   else
     LoadSettings(*m_platform.registry, m_settings);
   WriteMode(*m_platform.ports, m_settings);
-  {
+  if (m_platform.ports->Refused()) {
+    TellPortsRefused(nullptr);
+  } else {
     CPanelDlg dialog(*this);
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;
   }
-  SaveSettings(*m_platform.registry, m_settings);
+  if (!m_portsRefused) SaveSettings(*m_platform.registry, m_settings);
   return false;
+}
+
+void CPanelApp::TellPortsRefused(vx::MessageOwner* owner) {
+  if (m_portsRefused) return;
+  m_portsRefused = true;
+  if (m_platform.tellRefusal) m_platform.tellRefusal(owner, m_settings);
 }

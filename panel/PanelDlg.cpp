@@ -41,6 +41,7 @@ bool CPanelDlg::OnCommand(vx::WParam wParam, vx::LParam lParam) {
   PanelSettings& s = m_app.m_settings;
   const unsigned command = static_cast<unsigned>(wParam & 0xFFFF);
   bool switched = true;
+  if (PortsRefused()) return CDialog::OnCommand(wParam, lParam);  // the switches stay as they are
   switch (command) {
     case IDC_MONITOR:
       s.Mon ^= 1;
@@ -69,15 +70,22 @@ bool CPanelDlg::OnCommand(vx::WParam wParam, vx::LParam lParam) {
     default:
       switched = false;
   }
-  if (switched) WriteMode(*m_app.Platform().ports, s);
+  if (switched) {
+    WriteMode(*m_app.Platform().ports, s);
+    if (PortsRefused()) EndForRefusedPorts();
+  }
   return CDialog::OnCommand(wParam, lParam);
 }
 
 void CPanelDlg::OnHScroll(unsigned code, unsigned position, int controlId) {
-  if (code == vx::kTbEndTrack) {
+  // A repeated end of movement (the refusal's message takes the mouse from a dragged slider)
+  // finds the ports refused and writes nothing.
+  if (code == vx::kTbEndTrack && !PortsRefused()) {
     const std::uint8_t index = controlId == IDC_MIC_SLIDER ? kMicGainIndex : kAuxGainIndex;
     const int value = GetSliderPos(controlId);
-    if (!WriteGain(*m_app.Platform().ports, m_app.m_settings, index, value)) ReportSilentCard();
+    const bool written = WriteGain(*m_app.Platform().ports, m_app.m_settings, index, value);
+    if (!written && PortsRefused()) EndForRefusedPorts();
+    if (!written && !PortsRefused()) ReportSilentCard();
   }
   CDialog::OnHScroll(code, position, controlId);
 }
@@ -85,6 +93,16 @@ void CPanelDlg::OnHScroll(unsigned code, unsigned position, int controlId) {
 bool CPanelDlg::PreTranslateMessage(vx::Msg* message) {
   if (m_hAccel && Window() && Window()->TranslateAccelerator(m_hAccel, *message)) return true;
   return CDialog::PreTranslateMessage(message);
+}
+
+bool CPanelDlg::PortsRefused() const { return m_app.Platform().ports->Refused(); }
+
+// The refusal's message, owned by this dialog, then the end of the run (CPanelApp saves nothing).
+void CPanelDlg::EndForRefusedPorts() {
+  if (m_endingForRefusal) return;
+  m_endingForRefusal = true;
+  m_app.TellPortsRefused(this);
+  EndDialog(vx::kIdCancel);
 }
 
 void CPanelDlg::ReportSilentCard() {

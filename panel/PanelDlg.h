@@ -1,5 +1,7 @@
 // CPanelDlg: the panel's one window. Two sliders set the microphone and auxiliary gains when a
 // movement ends; four buttons flip the switches, show their state and reprogram the mode byte.
+// Once the system refuses a port access, nothing reaches the card any more: the refusal's message
+// shows once, and the dialog ends when it is closed.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +28,10 @@ class CPanelDlg : public CDialog {
 
  private:
   void ReportSilentCard();
+  bool PortsRefused() const;
+  void EndForRefusedPorts();
 
   CPanelApp& m_app;
   bool m_reportedSilentCard = false;
+  bool m_endingForRefusal = false;
 };

@@ -82,6 +82,12 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Volsar"));
   vx::QtToolkit toolkit(PanelResources(), QCoreApplication::applicationDirPath());
-  theApp.SetPlatform({ports, &registry, loaded ? &*loaded : nullptr});
+  const auto tellRefusal = [](vx::MessageOwner* owner, const PanelSettings& s) {
+    const std::string text = "the system refused access to the ports " + CardPortsText(s) +
+                             ". The settings were not saved.";
+    Complain(text);
+    if (owner) owner->MessageBoxA(text.c_str(), "Vexmor Recording", vx::kMbOk | vx::kMbIconStop);
+  };
+  theApp.SetPlatform({ports, &registry, loaded ? &*loaded : nullptr, tellRefusal});
   return vx::QtToolkit::EndRun(AfxWinMain(theApp, toolkit));
 }

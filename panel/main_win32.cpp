@@ -58,20 +58,6 @@ std::string RefusedText(const std::string& ports) {
          "card.";
 }
 
-// A port access the system refused once the panel is running: one message, owned by the panel's
-// dialog (disabled meanwhile, so no switch can fault again behind it), and the run ends there,
-// before the settings are saved. An access refused while the message is up shows no second one.
-void RefusedWhileRunning(vx::Registry& registry) {
-  static bool told = false;
-  if (told) return;
-  told = true;
-  const HWND owner = theApp.m_pMainWnd
-                         ? reinterpret_cast<HWND>(theApp.m_pMainWnd->GetSafeHwnd())
-                         : nullptr;
-  Complain(RefusedText(NamedPorts(registry)), owner);
-  std::exit(1);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -86,7 +72,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   vx::win32::SystemRegistry registry;
   vx::EmulatedCard card;
-  vx::win32::DirectPorts direct([&registry](std::uint16_t) { RefusedWhileRunning(registry); });
+  vx::win32::DirectPorts direct;
   vx::Ports* ports = &card;
   if (backend == PortBackend::Direct) {
     if (!windows95) {
@@ -120,6 +106,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
       instance, resources.helpFile, "Vexmor Recording Help",
       {{vx::win32::kProgramHelpRtf, vx::win32::kProgramHelpRtfSize},
        {vx::win32::kProgramHelpPlainText, vx::win32::kProgramHelpPlainTextSize}});
-  theApp.SetPlatform({ports, &registry});
+  // A refusal once the panel runs: the message owned by its dialog (disabled meanwhile), then the
+  // run ends (CPanelApp), so that the viewer is told to close with it (~Win32Toolkit).
+  const auto tellRefusal = [](vx::MessageOwner* owner, const PanelSettings& s) {
+    Complain(RefusedText(CardPortsText(s)),
+             owner ? reinterpret_cast<HWND>(owner->GetSafeHwnd()) : nullptr);
+  };
+  theApp.SetPlatform({ports, &registry, nullptr, tellRefusal});
   return AfxWinMain(theApp, toolkit);
 }

@@ -16,6 +16,8 @@ CWinApp* AfxGetApp() { return g_app; }
 
 bool CWinApp::InitInstance() { return false; }
 
+int CWinApp::ExitInstance() { return 0; }
+
 bool CWinApp::Enable3dControls() { return true; }
 
 bool CWinApp::OnCmdMsg(unsigned command) {
@@ -52,5 +54,5 @@ int AfxWinMain(CWinApp& app, vx::Toolkit& toolkit) {
     // Neither program asks to go on; there is no application message loop to enter.
   }
   app.m_pMainWnd = nullptr;
-  return 0;
+  return app.ExitInstance();
 }

@@ -17,6 +17,8 @@ class CWinApp {
   CWinApp& operator=(const CWinApp&) = delete;
 
   virtual bool InitInstance();
+  // Once InitInstance has returned: the process exit status (0 here).
+  virtual int ExitInstance();
 
   // Asks for three-dimensional control drawing; both back ends draw that way already.
   bool Enable3dControls();
@@ -41,5 +43,6 @@ class CWinApp {
 // The one application object, or null before it is constructed.
 CWinApp* AfxGetApp();
 
-// Runs the application: InitInstance once on this thread. Answers the process exit status.
+// Runs the application: InitInstance once on this thread, then ExitInstance. Answers the process
+// exit status, ExitInstance's.
 int AfxWinMain(CWinApp& app, vx::Toolkit& toolkit);

@@ -56,6 +56,7 @@ inline constexpr std::uint8_t kAccelAlt = 0x10;
 
 // Message-box type 0: an OK button and no icon; with the information icon.
 inline constexpr unsigned kMbOk = 0;
+inline constexpr unsigned kMbIconStop = 0x10;
 inline constexpr unsigned kMbIconInformation = 0x40;
 
 }  // namespace vx

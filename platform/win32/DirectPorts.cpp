@@ -45,13 +45,13 @@ bool DirectPorts::Allowed(std::uint16_t port) {
 }
 
 void DirectPorts::Out8(std::uint16_t port, std::uint8_t value) {
-  if (!vx_guarded_out8(port, value) && m_refused) m_refused(port);
+  if (!m_refused && !vx_guarded_out8(port, value)) m_refused = true;
 }
 
 std::uint16_t DirectPorts::In16(std::uint16_t port) {
   std::uint16_t value;
-  if (vx_guarded_in16(port, &value)) return value;
-  if (m_refused) m_refused(port);
+  if (!m_refused && vx_guarded_in16(port, &value)) return value;
+  m_refused = true;
   return 0xFFFF;
 }
 

@@ -173,6 +173,36 @@ TEST_F(PanelRun, ASilentCardIsReportedOnceAndItsGainLeftUnwritten) {
   EXPECT_TRUE(registry.Settings());  // and the run still ends with the save
 }
 
+// Refused at start-up (no dialog), at a gain's end of movement, at a switch: told once, nothing
+// reaches the ports afterwards (an end of movement or a switch while it is told, or later), the
+// dialog ends, nothing is saved, status 1.
+TEST_F(PanelRun, ARefusedPortIsToldOnceEndsTheRunAndSavesNothing) {
+  for (const int trigger : {0, IDC_MIC_SLIDER, IDC_MONITOR}) {
+    RecordingPorts refusing;
+    refusing.refuseFrom = trigger ? 1 : 0;
+    std::string told;
+    CPanelApp run;
+    auto poke = [&run] {
+      if (CDialog* d = run.m_pMainWnd) d->OnHScroll(vx::kTbEndTrack, 0, IDC_AUX_SLIDER);
+      if (CDialog* d = run.m_pMainWnd) Command(*d, IDC_CHANNELS);
+    };
+    const auto tell = [&](vx::MessageOwner* owner, const PanelSettings&) {
+      told += owner ? "owned;" : "alone;";
+      poke();
+    };
+    run.SetPlatform({&refusing, &registry, nullptr, tell});
+    toolkit.script = [&](CDialog& d, ScriptedWindow& w) {
+      trigger == IDC_MONITOR ? Command(d, trigger) : d.OnHScroll(vx::kTbEndTrack, 0, trigger);
+      told += w.ended ? "ended;" : "";
+      poke();
+    };
+    EXPECT_EQ(AfxWinMain(run, toolkit), 1);
+    EXPECT_EQ(told, trigger ? "owned;ended;" : "alone;");
+    EXPECT_EQ(refusing.attempts, refusing.refuseFrom + 1);
+    EXPECT_EQ(registry.Settings(), nullptr);
+  }
+}
+
 TEST_F(PanelRun, AcceleratorCommandsMoveTheFocusAndWriteNothing) {
   int afterAux = 0, afterMic = 0;
   toolkit.script = [&](CDialog& d, ScriptedWindow& w) {

@@ -30,9 +30,15 @@ class RecordingPorts : public vx::Ports {
   std::uint16_t idle = 0;
   std::vector<PortAccess> accesses;
   std::function<void(const PortAccess&)> onAccess;
+  // Accesses from number refuseFrom on (0: the first) are refused; attempts counts all asked for.
+  std::size_t refuseFrom = SIZE_MAX, attempts = 0;
 
-  void Out8(std::uint16_t port, std::uint8_t value) override { Record(Out(port, value)); }
+  bool Refused() const override { return attempts > refuseFrom; }
+  void Out8(std::uint16_t port, std::uint8_t value) override {
+    if (attempts++ < refuseFrom) Record(Out(port, value));
+  }
   std::uint16_t In16(std::uint16_t port) override {
+    if (attempts++ >= refuseFrom) return 0xFFFF;
     std::uint16_t value = idle;
     if (!statusWords.empty()) {
       value = statusWords.front();

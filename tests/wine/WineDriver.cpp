@@ -8,6 +8,9 @@
 //                                "class:NAME" as a CAPTION names a window class instead
 //   gone CAPTION                 no window with this caption is left (10 s at most)
 //   click CAPTION ID             BM_CLICK on control ID, as a mouse click on it
+//   drag CAPTION ID DX           posts a drag of trackbar ID's thumb by DX pixels, let go there
+//   blocked CAPTION              the window's owner is disabled (a message box's; 10 s at most)
+//   (a control ID is looked for in the window, then in its owner: the dialog behind its message)
 //   keys CAPTION KEYS            the window to the front, then key strokes through SendInput:
 //                                comma-separated names (right, left, end, home, tab, return,
 //                                escape, f1) or letters, with "alt+" or "ctrl+" before any of
@@ -32,6 +35,7 @@
 // Every step prints one line; the first failure ends the run with exit status 1.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
@@ -83,6 +87,25 @@ std::string Text(HWND window) {
   char text[1024] = {};
   ::GetWindowTextA(window, text, sizeof text);
   return text;
+}
+
+HWND Item(HWND window, int id) {
+  const HWND item = ::GetDlgItem(window, id), owner = ::GetWindow(window, GW_OWNER);
+  return item || !owner ? item : ::GetDlgItem(owner, id);
+}
+
+// The thumb of another process's trackbar: TBM_GETTHUMBRECT fills a RECT in that process.
+bool ThumbRect(HWND trackbar, RECT* rect) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(trackbar, &pid);
+  const HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ, FALSE, pid);
+  void* remote = process ? ::VirtualAllocEx(process, nullptr, sizeof *rect, MEM_COMMIT,
+                                            PAGE_READWRITE) : nullptr;
+  if (remote) ::SendMessageA(trackbar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(remote));
+  const bool read = remote && ::ReadProcessMemory(process, remote, rect, sizeof *rect, nullptr);
+  if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  if (process) ::CloseHandle(process);
+  return read;
 }
 
 bool Wait(const char* caption, HWND* found) {
@@ -278,10 +301,35 @@ bool Step(int argc, char** argv, int& i) {
     const int id = std::atoi(arg(1));
     i += 2;
     if (!Wait(caption, &window)) return false;
-    const HWND control = ::GetDlgItem(window, id);
+    const HWND control = Item(window, id);
     if (!control) return Fail("no control " + std::to_string(id));
     ::SendMessageA(control, BM_CLICK, 0, 0);
     Ok("clicked " + std::to_string(id));
+    return true;
+  }
+  if (step == "drag" && need(3)) {
+    const char* caption = arg(0);
+    const int id = std::atoi(arg(1)), dx = std::atoi(arg(2));
+    i += 3;
+    RECT r = {};
+    if (!Wait(caption, &window) || !ThumbRect(Item(window, id), &r)) return Fail("no thumb");
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    ::PostMessageA(Item(window, id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    for (int part = 1; part <= 4; ++part)
+      ::PostMessageA(Item(window, id), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx * part / 4, y));
+    ::PostMessageA(Item(window, id), WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y));
+    Ok("dragged " + std::to_string(id));
+    return true;
+  }
+  if (step == "blocked" && need(1)) {
+    const char* caption = arg(0);
+    i += 1;
+    if (!Within(kPatience, [&] {
+          const HWND owner = (window = Find(caption)) ? ::GetWindow(window, GW_OWNER) : nullptr;
+          return owner && !::IsWindowEnabled(owner);
+        }))
+      return Fail(std::string("\"") + caption + "\" has no disabled owner");
+    Ok(std::string("\"") + caption + "\" blocks its owner");
     return true;
   }
   if (step == "keys" && need(2)) {
@@ -332,7 +380,7 @@ bool Step(int argc, char** argv, int& i) {
     if (!Wait(caption, &window)) return false;
     std::string seen;
     if (!Within(kPatience, [&] {
-          seen = Text(::GetDlgItem(window, id));
+          seen = Text(Item(window, id));
           return seen == expected;
         }))
       return Fail(std::to_string(id) + " shows \"" + seen + "\", not \"" + expected + "\"");

@@ -334,6 +334,39 @@ if [ "$VX_WINE_ARCH" = win64 ]; then
   check "  the settings were not rewritten" reg_has "$settings" Port REG_DWORD 0x220
   vx_reg delete 'HKCU\Software\Wine\AppDefaults\Volsar.exe' /f >/dev/null
 fi
+# Port instructions refused from the first access after start-up on (the panel's copy in refusing/,
+# told it runs on Windows 98 so that it takes them; an access after the refusal ends it with status
+# 99), met by a drag, a key and a click: the refusal's message alone, the panel disabled behind it
+# where a drag and a click change nothing, status 1, nothing saved (Gain 0x101 would be saved as
+# 0x1), and the help viewer, opened before, closed.
+if [ -x "$bin/refusing/Volsar.exe" ]; then
+  mkdir -p "$base/refusing" && cp "$bin/refusing/Volsar.exe" "$bin/Volsar.hlp" "$base/refusing/"
+  vx_reg add 'HKCU\Software\Wine\AppDefaults\Volsar.exe' /v Version /d win98 /f >/dev/null
+  vx_reg add "$settings" /v Gain /t REG_DWORD /d 0x101 /f >/dev/null
+  for how in "drag 1000 40" "keys right" "click 1005"; do
+    rm -f "$log"
+    panel_exe=$base/refusing/Volsar.exe run_panel VX_REFUSE_FROM=2 VEXMOR_PORTS= 2>"$base/stderr.txt"
+    drive wait "$panel" keys "$panel" f1 wait "$viewer" sleep 1000 >/dev/null  # the viewer settles
+    read -r step rest <<<"$how"
+    if [ "$step" = click ]; then  # BM_CLICK is sent: it returns once the message is closed
+      drive click "$panel" $rest >/dev/null &
+      sleep 2
+    else
+      drive "$step" "$panel" $rest >/dev/null
+    fi
+    check "refused ports met by a ${step%s}: the refusal's message, the panel disabled behind it" \
+      drive blocked "$panel" says "$panel" "port instructions fault here"
+    check "  a drag and a click on it change nothing" \
+      drive drag "$panel" 1010 40 click "$panel" 1007 sleep 300 text "$panel" 1007 "&Stereo"
+    check "  Enter closes it, and the panel" drive keys "$panel" return gone "$panel"
+    panel_exit; status=$?
+    wait
+    check "  status 1, one message in all, nothing saved, the viewer closed" \
+      eval 'test "$status" = 1 -a "$(grep -c "^Volsar: " "$base/stderr.txt")" = 1 &&
+        reg_has "$settings" Gain REG_DWORD 0x101 && drive gone "$viewer"'
+  done
+  vx_reg delete 'HKCU\Software\Wine\AppDefaults\Volsar.exe' /f >/dev/null
+fi
 run_panel VEXMOR_PORTS=bogus
 check "an unknown VEXMOR_PORTS names the accepted values" \
   drive says "$panel" '"emulated" or "direct"' keys "$panel" return gone "$panel"
@@ -356,6 +389,24 @@ check "a card log path of 5,000 characters that cannot be opened is named whole"
     keys "$panel" return gone "$panel"
 panel_exit; status=$?
 check "  exit status 2" test "$status" = 2
+
+# Two programs appending 20,000 lines each to one card log through the shipped run-time: every
+# line whole, and each writer's all there in order. Where the writers' lock is missing, Wine's
+# appending loses lines (and the older three writes a line tore some). The 64-bit prefix and the
+# one set to Windows 95 take the two ways of appending.
+if [ -x "$bin/vx_card_log_writer.exe" ] && [ "$VX_WINE_ARCH${VX_WINE_VERSION:-}" != win32win98 ] &&
+   [ "$VX_WINE_ARCH${VX_WINE_VERSION:-}" != win32winxp ]; then
+  rm -f "$log"
+  for value in 161 178; do  # 0xa1, 0xb2
+    VX_LOG_LINES=20000 VX_LOG_VALUE=$value VEXMOR_CARD_LOG="$(vx_winpath "$log")" \
+      vx_wine "$bin/vx_card_log_writer.exe" &
+  done
+  wait
+  expected() { seq 0 19999 | awk -v v="$1" '{ printf "out 0x%04x 0x%s\r\n", $1, v }'; }
+  check "two writers of one card log: each line whole, none lost, each writer's in order" \
+    eval 'cmp -s <(grep -a "0xa1.$" "$log") <(expected a1) &&
+      cmp -s <(grep -a "0xb2.$" "$log") <(expected b2) && test "$(wc -l <"$log")" = 40000'
+fi
 
 # --- The uninstaller ---------------------------------------------------------------------------
 
