@@ -25,8 +25,8 @@
 //   active CAPTION               the window is the active one, in front (waits up to 10 s)
 //   close CAPTION                WM_CLOSE to the window
 //   rect CAPTION                 prints the window's rectangle on the screen: x y width height
-//   module CAPTION DLL           prints the path and file version (a.b.c.d) of DLL as loaded in
-//                                the window's process: which COMCTL32.DLL a program runs with
+//   module CAPTION DLL           prints the path of DLL as loaded in the window's process: which
+//                                COMCTL32.DLL a program runs with
 //   link LNK TARGET              saves a shell link LNK that points at TARGET
 //   target LNK                   prints the target of shell link LNK
 //   desktop                      prints the desktop folder (CSIDL_DESKTOPDIRECTORY)
@@ -210,29 +210,17 @@ bool MuteViewer(DWORD ms) {
   return true;
 }
 
-// The path and file version of a module of another process, "" when it has not loaded it.
+// The path of a module of another process, "" when it has not loaded it.
 std::string ModuleOf(DWORD process, const char* dll) {
   const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
-  if (snapshot == INVALID_HANDLE_VALUE) return "";
   MODULEENTRY32 entry = {};
   entry.dwSize = sizeof entry;
   std::string path;
   for (BOOL more = ::Module32First(snapshot, &entry); more && path.empty();
        more = ::Module32Next(snapshot, &entry))
     if (lstrcmpiA(entry.szModule, dll) == 0) path = entry.szExePath;
-  ::CloseHandle(snapshot);
-  if (path.empty()) return "";
-  DWORD handle = 0;
-  std::vector<char> block(::GetFileVersionInfoSizeA(path.c_str(), &handle));
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (block.empty() || !::GetFileVersionInfoA(path.c_str(), 0, block.size(), block.data()) ||
-      !::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
-    return path + " (no version)";
-  return path + " " + std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
-         std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
-         std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
-         std::to_string(LOWORD(fixed->dwFileVersionLS));
+  if (snapshot != INVALID_HANDLE_VALUE) ::CloseHandle(snapshot);
+  return path;
 }
 
 std::wstring Wide(const char* text) {

@@ -86,7 +86,7 @@ check "first run: mode byte 0x16 to port 0x334 before anything else" \
 # The manifest's dependency: the controls come from the side-by-side assembly of Common Controls 6,
 # not from the system folder's COMCTL32.DLL (Wine reads the manifest whatever version it reports;
 # the Windows 95 family ignores it).
-comctl6='\\winsxs\\[a-z0-9]*_microsoft\.windows\.common-controls_6595b64144ccf1df_6\.0\.[0-9.]*_[^\\]*\\comctl32\.dll '
+comctl6='\\winsxs\\[a-z0-9]*_microsoft\.windows\.common-controls_6595b64144ccf1df_6\.0\.[^\\]*\\comctl32\.dll'
 check "the panel runs with Common Controls 6 (COMCTL32.DLL of the 6.0 assembly)" \
   eval 'drive module "$panel" comctl32.dll | grep -qiE "$comctl6"'
 check "a key on the microphone slider writes gain 1 at index 4" \
