@@ -15,11 +15,12 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 magick=/usr/bin/convert  # ImageMagick's, whatever else PATH holds
-screen=1280x960  # room for the help window at 192 DPI
+screen_for() { if [ $# = 0 ]; then echo 640x480; else echo 1280x960; fi; }  # DPIs: room for 192
 
 inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE [DPI...]
-  local bin=$1 out=$2 base=$3
+  local bin=$1 out=$2 base=$3 screen
   shift 3
+  screen=$(screen_for "$@")
   . "$here/wine-env.sh" "$base"
   trap vx_wine_stop EXIT
   vx_wine_init x11
@@ -41,24 +42,49 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE [DPI...]
     "$magick" "$base/screen.png" -crop "$4x$5+$2+$3" +repage "$1"
     echo "$(basename "$1"): $4 x $5 pixels"
   }
+  dialogs() {  # dialogs SUFFIX: the panel, its help window, the uninstaller; with a SUFFIX, their messages
+    timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
+    drive wait "Vexmor Recording" keys "Vexmor Recording" pgdn,pgdn,pgdn,right,right,alt+a,pgdn,pgdn,alt+v >/dev/null
+    shoot "Vexmor Recording" "$out/volsar-wine$1.png"
+    drive keys "Vexmor Recording" f1 wait "Vexmor Recording Help" >/dev/null
+    shoot "Vexmor Recording Help" "$out/volsar-help-wine$1.png"
+    drive keys "Vexmor Recording Help" escape gone "Vexmor Recording Help" >/dev/null
+    drive keys "Vexmor Recording" escape gone "Vexmor Recording" >/dev/null
+    wait
+    if [ -n "$1" ]; then  # the panel's message for a VEXMOR_PORTS it does not know
+      VEXMOR_PORTS=bogus timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
+      drive wait "Vexmor Recording" >/dev/null
+      shoot "Vexmor Recording" "$out/volsar-message-wine$1.png"
+      drive keys "Vexmor Recording" return gone "Vexmor Recording" >/dev/null
+      wait
+    fi
+    # The uninstaller in an install folder of its own, where a folder named Volsar.exe cannot be
+    # deleted: OK there gives its message.
+    local install=$WINEPREFIX/drive_c/Shots un="Uninstall Vexmor Recording Panel"
+    rm -rf "$install" && mkdir -p "$install/Volsar.exe" && cp "$bin/pelzorn.exe" "$install/"
+    vx_reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vexmor_Rec' \
+      /v UninstallString /d 'C:\Shots\pelzorn.exe' /f >/dev/null
+    timeout -k 5 60 "$vx_wine_loader" "$install/pelzorn.exe" &
+    drive wait "$un" keys "$un" tab,tab >/dev/null
+    shoot "$un" "$out/pelzorn-wine$1.png"
+    if [ -z "$1" ]; then
+      drive click "$un" 2 gone "$un" >/dev/null
+    else
+      drive keys "$un" return wait "Can't delete the file named:" >/dev/null
+      shoot "Can't delete the file named:" "$out/pelzorn-message-wine$1.png"
+      drive keys "Can't delete the file named:" return gone "$un" >/dev/null
+    fi
+    wait
+  }
   if [ $# -gt 0 ]; then
-    for dpi in "$@"; do at_dpi "$bin" "$out" "$dpi"; done
+    for dpi in "$@"; do
+      vx_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+      vx_wine_stop  # the DPI is read when Wine starts
+      dialogs "-$dpi"
+    done
     return
   fi
-
-  timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
-  drive wait "Vexmor Recording" keys "Vexmor Recording" pgdn,pgdn,pgdn,right,right,alt+a,pgdn,pgdn,alt+v >/dev/null
-  shoot "Vexmor Recording" "$out/volsar-wine.png"
-  drive keys "Vexmor Recording" f1 wait "Vexmor Recording Help" >/dev/null
-  shoot "Vexmor Recording Help" "$out/volsar-help-wine.png"
-  drive keys "Vexmor Recording Help" escape gone "Vexmor Recording Help" >/dev/null
-  drive keys "Vexmor Recording" escape gone "Vexmor Recording" >/dev/null
-
-  timeout -k 5 60 "$vx_wine_loader" "$bin/pelzorn.exe" &
-  drive wait "Uninstall Vexmor Recording Panel" keys "Uninstall Vexmor Recording Panel" tab,tab \
-    >/dev/null
-  shoot "Uninstall Vexmor Recording Panel" "$out/pelzorn-wine.png"
-  drive click "Uninstall Vexmor Recording Panel" 2 gone "Uninstall Vexmor Recording Panel" >/dev/null
+  dialogs ""
 
   # Wine's own help viewer with the compiled Volsar.hlp (its caption holds the file's path).
   timeout -k 5 60 "$vx_wine_loader" winhlp32 "$(vx_winpath "$bin/Volsar.hlp")" &
@@ -66,42 +92,6 @@ inside() {  # runs inside xvfb-run: inside BIN_DIR OUT_DIR BASE [DPI...]
   shoot class:MS_WINHELP "$out/volsar-winhelp-wine.png"
   drive close class:MS_WINHELP gone class:MS_WINHELP >/dev/null
   vx_wine_stop
-}
-# The panel, its help window and its message box, the uninstaller and its message box, with the
-# prefix set to DPI.
-at_dpi() {  # at_dpi BIN_DIR OUT_DIR DPI
-  local bin=$1 out=$2 dpi=$3
-  vx_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
-  vx_wine_stop  # the DPI is read when Wine starts
-  timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
-  drive wait "Vexmor Recording" keys "Vexmor Recording" pgdn,pgdn,pgdn,right,right,alt+a,pgdn,pgdn,alt+v >/dev/null
-  shoot "Vexmor Recording" "$out/volsar-wine-$dpi.png"
-  drive keys "Vexmor Recording" f1 wait "Vexmor Recording Help" >/dev/null
-  shoot "Vexmor Recording Help" "$out/volsar-help-wine-$dpi.png"
-  drive keys "Vexmor Recording Help" escape gone "Vexmor Recording Help" >/dev/null
-  drive keys "Vexmor Recording" escape gone "Vexmor Recording" >/dev/null
-  wait
-  # The panel's message box: a VEXMOR_PORTS it does not know (caption "Vexmor Recording" too).
-  VEXMOR_PORTS=bogus timeout -k 5 60 "$vx_wine_loader" "$bin/Volsar.exe" &
-  drive wait "Vexmor Recording" >/dev/null
-  shoot "Vexmor Recording" "$out/volsar-message-wine-$dpi.png"
-  drive keys "Vexmor Recording" return gone "Vexmor Recording" >/dev/null
-  wait
-
-  # The uninstaller, then its message for a file it cannot delete (a folder named Volsar.exe in
-  # an install folder of its own).
-  local install=$WINEPREFIX/drive_c/Shots
-  rm -rf "$install" && mkdir -p "$install/Volsar.exe" && cp "$bin/pelzorn.exe" "$install/"
-  vx_reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Vexmor_Rec' \
-    /v UninstallString /d 'C:\Shots\pelzorn.exe' /f >/dev/null
-  timeout -k 5 60 "$vx_wine_loader" "$install/pelzorn.exe" &
-  drive wait "Uninstall Vexmor Recording Panel" >/dev/null
-  shoot "Uninstall Vexmor Recording Panel" "$out/pelzorn-wine-$dpi.png"
-  drive keys "Uninstall Vexmor Recording Panel" return wait "Can't delete the file named:" >/dev/null
-  shoot "Can't delete the file named:" "$out/pelzorn-message-wine-$dpi.png"
-  drive keys "Can't delete the file named:" return gone "Can't delete the file named:" \
-    gone "Uninstall Vexmor Recording Panel" >/dev/null
-  wait
 }
 if [ "${1:-}" = --inside ]; then
   shift
@@ -111,6 +101,7 @@ fi
 bin=$(cd "${1:?usage: screenshots.sh BIN_DIR OUT_DIR}" && pwd)
 out=$(mkdir -p "${2:?}" && cd "$2" && pwd)
 shift 2
+screen=$(screen_for "$@")
 base=$(mktemp -d /tmp/vexmor-shots.XXXXXX)
 trap 'rm -rf "$base"' EXIT
 xvfb-run -a -s "-screen 0 ${screen}x24" "$0" --inside "$bin" "$out" "$base" "$@"
