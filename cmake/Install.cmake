@@ -35,7 +35,7 @@ set_target_properties(vexmor-icon-png PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${VEXM
 set(VEXMOR_ICON_PNG ${VEXMOR_SETUP_DIR}/vexmor-recording.png)
 add_custom_command(
   OUTPUT ${VEXMOR_ICON_PNG}
-  COMMAND vexmor-icon-png ${VEXMOR_ROOT}/shell/res/Vexmor.ico ${VEXMOR_ICON_PNG}
+  COMMAND vexmor-icon-png ${VEXMOR_ROOT}/shell/res/Vexmor.ico ${VEXMOR_ICON_PNG} 32
   DEPENDS vexmor-icon-png ${VEXMOR_ROOT}/shell/res/Vexmor.ico
   COMMENT "Converting the program icon to PNG")
 add_custom_target(vexmor-icon ALL DEPENDS ${VEXMOR_ICON_PNG})

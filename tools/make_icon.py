@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the suite's program icon (icon group 128): a microphone with a red recording light, as
-one .ico file holding a 32x32 and a 16x16 image in 16 colours (4 bits per pixel). Both the Qt back
-end and the resource compiler read the file this writes: shell/res/Vexmor.ico."""
+one .ico file holding 48x48, 32x32 and 16x16 images, each in 256 colours (8 bits per pixel, shaded)
+and in 16 colours (4 bits per pixel), so that the system draws the icon from an image of the size
+it asks for (48 pixels at 144 DPI) in the colours the display has. Both the Qt back end and the
+resource compiler read the file this writes: shell/res/Vexmor.ico."""
 import struct
 import sys
 
@@ -67,13 +69,81 @@ def image_bytes(img):
     return header + palette + xor + mask
 
 
+def shade(colour, light):
+    """colour (a palette index) lit by light (-1 darkest .. 1 lightest), as (r, g, b)."""
+    r, g, b = PALETTE[colour]
+    if light >= 0:
+        return tuple(int(c + (255 - c) * light * 0.5) for c in (r, g, b))
+    return tuple(int(c * (1 + light * 0.5)) for c in (r, g, b))
+
+
+def draw_shaded(size):
+    """The 16-colour drawing of draw() in true colours: the tile darkens towards its foot, the
+    capsule and the base are lit from the left, the recording light glows from its middle."""
+    flat = draw(size)
+    img = [[None] * size for _ in range(size)]
+    for y, row in enumerate(flat):
+        for x, colour in enumerate(row):
+            if colour is None:
+                continue
+            u, v = (x + 0.5) / size, (y + 0.5) / size
+            if colour == NAVY:
+                light = 0.35 - 0.7 * v
+            elif colour == RED:
+                d = ((u - 26.5 / 32) ** 2 + (v - 5.5 / 32) ** 2) ** 0.5 * 32 / 3.5
+                light = 0.8 - 1.2 * min(d, 1.0)
+            elif colour in (SILVER, WHITE, GREY):
+                light = 0.4 - 0.8 * u
+            else:
+                light = 0.0
+            img[y][x] = shade(colour, max(-1.0, min(1.0, light)))
+    return img
+
+
+def image_bytes_256(img):
+    """An icon image of 8 bits per pixel: its own palette of the colours img holds (at most
+    256), the pixels and the transparency mask."""
+    size = len(img)
+    colours = sorted({c for row in img for c in row if c is not None})
+    if len(colours) > 256:
+        raise SystemExit('make_icon.py: %d colours at %d pixels, more than 256' % (len(colours), size))
+    index = {c: i for i, c in enumerate(colours)}
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 8, 0, 0, 0, 0, 256, 0)
+    palette = b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in colours)
+    palette += b'\0' * (4 * (256 - len(colours)))
+    row_bytes = ((size * 8 + 31) // 32) * 4
+    xor = b''.join(bytes(index.get(c, 0) if c is not None else 0 for c in row).ljust(row_bytes, b'\0')
+                   for row in reversed(img))
+    mask_bytes = ((size + 31) // 32) * 4
+    mask = b''
+    for row in reversed(img):
+        data = bytearray(mask_bytes)
+        for x, colour in enumerate(row):
+            if colour is None:
+                data[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(data)
+    return header + palette + xor + mask
+
+
+def ico_images():
+    """The images of the .ico file as (size, colour count as the directory gives it (0 for 256),
+    bits per pixel, bytes), largest first, the 256-colour one of each size before its 16-colour
+    one."""
+    images = []
+    for size in (48, 32, 16):
+        images.append((size, 0, 8, image_bytes_256(draw_shaded(size))))
+        images.append((size, 16, 4, image_bytes(draw(size))))
+    return images
+
+
 def main(path):
-    images = [image_bytes(draw(32)), image_bytes(draw(16))]
+    images = ico_images()
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
-    for size, data in zip((32, 16), images):
-        out += struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(data), offset)
+    for size, colours, bits, data in images:
+        out += struct.pack('<BBBBHHII', size, size, colours, 0, 1, bits, len(data), offset)
         offset += len(data)
+    images = [data for _, _, _, data in images]
     with open(path, 'wb') as f:
         f.write(out + b''.join(images))
 

@@ -43,6 +43,23 @@ const MSG* NativeMessage(const Msg& message, MSG* built) {
   return built;
 }
 
+// The small icon (caption, task bar) of an icon loaded from the resources: the image of the small
+// icon's size read again from the same resource, rather than the big one shrunk. CopyImage is
+// looked up at run time, so that the images import nothing beyond what they did; where it is not
+// to be had, or cannot read the resource again, the icon itself.
+using CopyImageFunction = HANDLE(WINAPI*)(HANDLE, UINT, int, int, UINT);
+
+HICON SmallIcon(HICON icon) {
+  const HMODULE user = ::GetModuleHandleA("USER32.DLL");
+  const auto copyImage = user ? reinterpret_cast<CopyImageFunction>(reinterpret_cast<void (*)()>(
+                                    ::GetProcAddress(user, "CopyImage")))
+                              : nullptr;
+  if (!copyImage) return icon;
+  const HANDLE small = copyImage(icon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                 ::GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE);
+  return small ? static_cast<HICON>(small) : icon;
+}
+
 }  // namespace
 
 Win32DialogWindow::Win32DialogWindow(CDialog& owner, void* instance, int templateId)
@@ -135,8 +152,10 @@ void Win32DialogWindow::DeleteSystemMenuCommand(unsigned command) {
 }
 
 void Win32DialogWindow::SetIcon(IconRef icon, bool big) {
+  HICON native = reinterpret_cast<HICON>(icon);
+  if (!big && native) native = SmallIcon(native);
   ::SendMessageA(Native(m_window), WM_SETICON, big ? ICON_BIG : ICON_SMALL,
-                 static_cast<LPARAM>(icon));
+                 reinterpret_cast<LPARAM>(native));
 }
 
 bool Win32DialogWindow::IsIconic() const { return ::IsIconic(Native(m_window)) != FALSE; }

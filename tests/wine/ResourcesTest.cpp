@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -163,38 +165,48 @@ void ExpectAcceleratorsMatch(const Program& program, const vx::AccelTable& table
   }
 }
 
-// The icon group against the .ico file: the same images, in the same order, byte for byte.
+// The icon group against the .ico file: the same images, in the same order, byte for byte; and
+// for each of the sizes 16, 32 and 48 pixels a 16-colour image and one of 256 colours or more.
 void ExpectIconMatchesFile(const Program& program, int group) {
   SCOPED_TRACE(program.Path() + ", icon group " + std::to_string(group));
   const HRSRC found = ::FindResourceA(nullptr, MAKEINTRESOURCEA(VX_IDR_ICON_FILE), RT_RCDATA);
   ASSERT_NE(found, nullptr);
   const auto* ico = static_cast<const unsigned char*>(::LockResource(::LoadResource(nullptr, found)));
+  std::uint16_t count, fileCount;
+  std::memcpy(&fileCount, ico + 4, 2);
   const std::vector<unsigned char> dir = program.Bytes(RT_GROUP_ICON, group);
   ASSERT_GE(dir.size(), 6u);
-  std::uint16_t count;
   std::memcpy(&count, &dir[4], 2);
-  ASSERT_EQ(count, 2);
+  ASSERT_EQ(count, fileCount);
   ASSERT_EQ(dir.size(), 6u + 14u * count);
-  const int sizes[2] = {32, 16};
+  std::vector<std::pair<int, int>> kinds;  // (size, bits per pixel) of each image
   for (int i = 0; i < count; ++i) {
     const unsigned char* entry = &dir[6 + 14 * i];
-    EXPECT_EQ(entry[0], sizes[i]);
-    EXPECT_EQ(entry[1], sizes[i]);
-    EXPECT_EQ(entry[2], 16);  // colours
-    std::uint16_t bits, id;
+    const unsigned char* fileEntry = ico + 6 + 16 * i;
+    std::uint16_t bits, fileBits, id;
     std::uint32_t length, fileLength, fileOffset;
     std::memcpy(&bits, entry + 6, 2);
     std::memcpy(&length, entry + 8, 4);
     std::memcpy(&id, entry + 12, 2);
-    EXPECT_EQ(bits, 4);
-    const unsigned char* fileEntry = ico + 6 + 16 * i;
+    std::memcpy(&fileBits, fileEntry + 6, 2);
     std::memcpy(&fileLength, fileEntry + 8, 4);
     std::memcpy(&fileOffset, fileEntry + 12, 4);
-    EXPECT_EQ(fileEntry[0], sizes[i]);
+    EXPECT_EQ(entry[0], fileEntry[0]);
+    EXPECT_EQ(entry[1], fileEntry[1]);
+    EXPECT_EQ(entry[2], fileEntry[2]);  // colours (0: 256 or more)
+    EXPECT_EQ(bits, fileBits);
+    EXPECT_EQ(entry[2], bits == 4 ? 16 : 0);
     const std::vector<unsigned char> image = program.Bytes(RT_ICON, id);
     ASSERT_EQ(image.size(), fileLength);
     EXPECT_EQ(length, fileLength);
     EXPECT_EQ(0, std::memcmp(image.data(), ico + fileOffset, fileLength));
+    kinds.emplace_back(entry[0], bits >= 8 ? 8 : bits);
+  }
+  for (int size : {16, 32, 48}) {
+    for (int bits : {4, 8}) {
+      EXPECT_NE(std::find(kinds.begin(), kinds.end(), std::make_pair(size, bits)), kinds.end())
+          << size << " pixels, " << (bits == 4 ? "16 colours" : "256 colours or more");
+    }
   }
 }
 

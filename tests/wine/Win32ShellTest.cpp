@@ -139,6 +139,17 @@ class RecordingDialog : public CDialog {
   }
 };
 
+// The width of an icon's image, 0 for no icon.
+int IconWidth(LRESULT icon) {
+  ICONINFO info = {};
+  if (!icon || !::GetIconInfo(reinterpret_cast<HICON>(icon), &info)) return 0;
+  BITMAP bitmap = {};
+  ::GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bitmap, &bitmap);
+  if (info.hbmColor) ::DeleteObject(info.hbmColor);
+  ::DeleteObject(info.hbmMask);
+  return bitmap.bmWidth;
+}
+
 class Win32ShellTest : public ::testing::Test {
  protected:
   void SetUp() override { m_app.SetToolkit(&m_toolkit); }
@@ -179,7 +190,9 @@ TEST_F(Win32ShellTest, InitialisedDialogHasTrimmedMenuBothIconsAndFocusOnFirstTa
   EXPECT_TRUE(has(SC_MOVE));
   EXPECT_TRUE(has(SC_MINIMIZE));
   EXPECT_EQ(static_cast<vx::IconRef>(big), dialog.m_hIcon);
-  EXPECT_EQ(static_cast<vx::IconRef>(small), dialog.m_hIcon);
+  // Each icon is drawn from the image of its own size: the small one is not the big one shrunk.
+  EXPECT_EQ(IconWidth(big), ::GetSystemMetrics(SM_CXICON));
+  EXPECT_EQ(IconWidth(small), ::GetSystemMetrics(SM_CXSMICON));
   EXPECT_EQ(static_cast<vx::IconRef>(drag), dialog.m_hIcon);
   EXPECT_EQ(parent, nullptr);
   EXPECT_EQ(focus, IDC_MIC_SLIDER);

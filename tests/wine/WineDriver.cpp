@@ -28,6 +28,8 @@
 //   active CAPTION               the window is the active one, in front (waits up to 10 s)
 //   close CAPTION                WM_CLOSE to the window
 //   rect CAPTION                 prints the window's rectangle on the screen: x y width height
+//   module CAPTION DLL           prints the path of DLL as loaded in the window's process: which
+//                                COMCTL32.DLL a program runs with
 //   link LNK TARGET              saves a shell link LNK that points at TARGET
 //   target LNK                   prints the target of shell link LNK
 //   desktop                      prints the desktop folder (CSIDL_DESKTOPDIRECTORY)
@@ -39,6 +41,7 @@
 #include <objbase.h>
 #include <objidl.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -228,6 +231,19 @@ bool MuteViewer(DWORD ms) {
   Ok("a mute viewer for " + std::to_string(ms) + " ms");
   ::Sleep(ms);
   return true;
+}
+
+// The path of a module of another process, "" when it has not loaded it.
+std::string ModuleOf(DWORD process, const char* dll) {
+  const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+  MODULEENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  std::string path;
+  for (BOOL more = ::Module32First(snapshot, &entry); more && path.empty();
+       more = ::Module32Next(snapshot, &entry))
+    if (lstrcmpiA(entry.szModule, dll) == 0) path = entry.szExePath;
+  if (snapshot != INVALID_HANDLE_VALUE) ::CloseHandle(snapshot);
+  return path;
 }
 
 std::wstring Wide(const char* text) {
@@ -436,6 +452,18 @@ bool Step(int argc, char** argv, int& i) {
     ::GetWindowRect(window, &rect);
     std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
                 rect.bottom - rect.top);
+    return true;
+  }
+  if (step == "module" && need(2)) {
+    const char* caption = arg(0);
+    const char* dll = arg(1);
+    i += 2;
+    if (!Wait(caption, &window)) return false;
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(window, &process);
+    const std::string found = ModuleOf(process, dll);
+    if (found.empty()) return Fail(std::string("\"") + caption + "\" has not loaded " + dll);
+    std::printf("%s\n", found.c_str());
     return true;
   }
   if (step == "link" && need(2)) {

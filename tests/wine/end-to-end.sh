@@ -83,6 +83,12 @@ check "first run: the dialog shows the defaults, focus on the microphone slider"
     text "$panel" 1008 "16 &Bit" text "$panel" 1007 "&Stereo" focus "$panel" 1000
 check "first run: mode byte 0x16 to port 0x334 before anything else" \
   test "$(first_access)" = "out 0x0334 0x16"
+# The manifest's dependency: the controls come from the side-by-side assembly of Common Controls 6,
+# not from the system folder's COMCTL32.DLL (Wine reads the manifest whatever version it reports;
+# the Windows 95 family ignores it).
+comctl6='\\winsxs\\[a-z0-9]*_microsoft\.windows\.common-controls_6595b64144ccf1df_6\.0\.[^\\]*\\comctl32\.dll'
+check "the panel runs with Common Controls 6 (COMCTL32.DLL of the 6.0 assembly)" \
+  eval 'drive module "$panel" comctl32.dll | grep -qiE "$comctl6"'
 check "a key on the microphone slider writes gain 1 at index 4" \
   drive keys "$panel" right
 check "  index 4 to 0x333, status polled at 0x338, 1 to 0x332" \
@@ -438,6 +444,8 @@ install_panel
 check "the install has its shortcuts" test -f "$desktop/Vexmor/Help.lnk" -a -f "$desktop/Volsar.lnk"
 timeout -k 5 60 "$vx_wine_loader" "$install/pelzorn.exe" &
 pid=$!
+check "the uninstaller runs with Common Controls 6 too" \
+  eval 'drive wait "$uninstaller" module "$uninstaller" comctl32.dll | grep -qiE "$comctl6"'
 check "F1 in the uninstaller opens nothing: no help window, the dialog stays active" \
   drive wait "$uninstaller" keys "$uninstaller" f1 gone Help active "$uninstaller"
 check "Cancel leaves everything in place" \
