@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -22,6 +23,7 @@
 #include <vector>
 
 #include "shell/HelpText.h"
+#include "shell/WindowPlacement.h"
 #include "shell/qt/QtDialogWindow.h"
 
 namespace vx {
@@ -100,6 +102,21 @@ void ShowImagesAndLinksAsText(QTextDocument& document) {
     else
       cursor.setCharFormat(shown);
   }
+}
+
+ScreenRect Rect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+// Puts viewer beside the dialog where the dialog's screen has room for it. The viewer's frame is
+// not known before the window manager has framed it: it is taken to be as wide as the dialog's.
+void PlaceBesideDialog(QWidget& viewer, const QWidget& dialog) {
+  const QScreen* screen = dialog.screen();
+  if (!screen) return;
+  const QRect frame = dialog.frameGeometry();
+  const QSize margins = frame.size() - dialog.size();
+  const QSize size = viewer.size() + margins;
+  const ScreenRect at = PlaceBeside(Rect(screen->availableGeometry()), Rect(frame),
+                                    size.width(), size.height());
+  viewer.move(at.x, at.y);  // a window's position is that of its frame
 }
 
 QString VersionText(const ProgramResources& resources, const char* name) {
@@ -185,11 +202,15 @@ void QtToolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
   auto* browser = new HelpBrowser(viewer);
   browser->setOpenLinks(false);
   if (shown.markdown) {
-    // Read into a document of its own, shown once its images and links have become text.
+    // Read into a document of its own, shown once its images and links have become text. HTML in
+    // the help shows as the text it is, markup included: read as HTML, an element such as
+    // <img src=x alt=y> inside a paragraph lost everything after it.
     auto* document = new QTextDocument(browser);
     document->setUndoRedoEnabled(false);
     document->setDefaultFont(browser->font());
-    document->setMarkdown(text);
+    document->setMarkdown(text, QTextDocument::MarkdownFeatures(
+                                    QTextDocument::MarkdownDialectGitHub |
+                                    QTextDocument::MarkdownNoHTML));
     ShowImagesAndLinksAsText(*document);
     browser->setDocument(document);
   } else {
@@ -202,8 +223,13 @@ void QtToolkit::ShowHelp(DialogWindow& owner, const std::string& path) {
   // Closed (Escape, its close button, the window manager): the dialog has the focus again.
   QObject::connect(viewer, &QDialog::finished, dialog, [dialog] { dialog->activateWindow(); });
   m_helpViewer = viewer;
+  PlaceBesideDialog(*viewer, *dialog);
   viewer->show();
   browser->setFocus();
+  // Shown is not active: without a window manager nothing makes it so, and a window manager may
+  // leave the focus where it was. Keys then reach the dialog, and Escape would end the program.
+  viewer->raise();
+  viewer->activateWindow();
 }
 
 }  // namespace vx

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "shell/WindowPlacement.h"
 #include "shell/win32/HelpDialog.rh"
 
 namespace vx::win32::help {
@@ -14,9 +15,24 @@ namespace {
 
 HWND g_window = nullptr;  // the open help window
 
-INT_PTR CALLBACK HelpProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+ScreenRect Rect(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// Moves the help window beside its owner where the work area has room for it (the template
+// centres it on the screen, over the owner).
+void PlaceBesideOwner(HWND window, HWND owner) {
+  RECT mine, theirs, area;
+  if (!owner || !::GetWindowRect(window, &mine) || !::GetWindowRect(owner, &theirs)) return;
+  if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0))
+    area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  const ScreenRect at = PlaceBeside(Rect(area), Rect(theirs), mine.right - mine.left,
+                                    mine.bottom - mine.top);
+  ::SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK HelpProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
+    case WM_INITDIALOG:  // lParam: the owner; the window is not shown yet
+      PlaceBesideOwner(window, reinterpret_cast<HWND>(lParam));
       return TRUE;  // the focus goes to the text
     case WM_COMMAND:
       // Escape and the close button arrive as IDCANCEL, Enter as IDOK.
@@ -105,7 +121,8 @@ bool Open(void* instance, WindowRef owner, const char* caption, std::string_view
   if (g_window) return false;
   auto create = [&](int templateId) {
     return ::CreateDialogParamA(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEA(templateId),
-                                reinterpret_cast<HWND>(owner), HelpProc, 0);
+                                reinterpret_cast<HWND>(owner), HelpProc,
+                                static_cast<LPARAM>(owner));
   };
   HWND window = !rtf.empty() && RichEditLoaded() ? create(VX_IDD_HELP_RICH) : nullptr;
   const bool rich = window != nullptr;

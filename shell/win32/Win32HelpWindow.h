@@ -3,7 +3,9 @@
 // program's dialog and run beside it in the same modal loop. RICHED20.DLL is loaded when the window
 // first opens, so that nothing is imported that a system without it lacks; where it cannot be
 // loaded, or the control refuses the rich text, the window shows the plain text instead (in a
-// plain edit control, template VX_IDD_HELP, when there is no rich edit). There is at most one.
+// plain edit control, template VX_IDD_HELP, when there is no rich edit). There is at most one. It
+// opens beside its owner where the work area has room, else where it covers the least of it
+// (WindowPlacement.h).
 // Escape, Enter and its close button close it; the system then gives the activation back to its
 // owner, whose dialog manager puts the focus back on the control that had it.
 #pragma once

@@ -349,7 +349,12 @@ TEST_F(PanelDialog, F1OpensOneHelpWindowThatEscapeClosesAndAMissingOrEmptyFileIs
       {title + "A ![picture](" + fifo + ") of ![nothing](/dev/zero), [a link](" + fifo + ").\n",
        "A picture of nothing, a link."},
       {full, "Vexmor Recording"},
-      {thousand, "![999](/dev/zero)"}};
+      {thousand, "![999](/dev/zero)"},
+      // HTML shows as the text it is, and nothing after it is lost; a file all HTML is shown.
+      {title + "A <img src=x alt=y> here.\n\nLater text.\n",
+       "A <img src=x alt=y> here.\nLater text."},
+      {"<html><head><link rel=stylesheet href=" + fifo + "></head><body><img src=" + fifo + ">\n",
+       QString::fromStdString("<body><img src=" + fifo + ">")}};
   helpDir = dir.filePath("images");
   QDir().mkpath(helpDir);
   for (const auto& [source, words] : rows) {

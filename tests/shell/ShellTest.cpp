@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 
 #include "../panel/FakeToolkit.h"
@@ -12,6 +13,7 @@
 #include "shell/HelpText.h"
 #include "shell/DialogUnits.h"
 #include "shell/WinApp.h"
+#include "shell/WindowPlacement.h"
 
 namespace {
 
@@ -129,6 +131,36 @@ TEST(HelpText, WindowTextIsTheFileWithBreaksInLongLinesOnly) {
     }
     EXPECT_EQ(shown.text.substr(j), head < total ? "\n\n" + vx::HelpCutNote(head, total) : "")
         << round;
+  }
+}
+
+// The help window beside the dialog, the first side with room of right, left, below, above; else
+// inside the work area, covering the least of the dialog that any position there covers.
+TEST(HelpWindowPlacement, BesideTheDialogWhereThereIsRoomElseCoveringTheLeastOfIt) {
+  const vx::ScreenRect screen{0, 0, 1024, 768};
+  const struct { vx::ScreenRect owner; int x, y; } rows[] = {
+      {{40, 300, 278, 99}, 318, 300}, {{700, 300, 278, 99}, 240, 300},
+      {{376, 40, 278, 99}, 376, 139}, {{376, 600, 278, 99}, 376, 220},
+      {{40, 700, 278, 99}, 318, 388}, {{376, 375, 278, 99}, 0, 0}};
+  for (const auto& r : rows) {
+    const vx::ScreenRect at = vx::PlaceBeside(screen, r.owner, 460, 380);
+    EXPECT_EQ(std::make_pair(at.x, at.y), std::make_pair(r.x, r.y)) << r.owner.x << "," << r.owner.y;
+  }
+  std::mt19937 random(26);
+  auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int round = 0; round < 300; ++round) {
+    const vx::ScreenRect area{pick(5), pick(5), 20 + pick(30), 20 + pick(30)};
+    const vx::ScreenRect owner{area.x + pick(area.width) - 3, area.y + pick(area.height) - 3,
+                               1 + pick(15), 1 + pick(15)};
+    const int w = 1 + pick(area.width), h = 1 + pick(area.height);
+    long long least = std::numeric_limits<long long>::max();
+    for (int y = area.y; y + h <= area.y + area.height; ++y)
+      for (int x = area.x; x + w <= area.x + area.width; ++x)
+        least = std::min(least, vx::OverlapArea({x, y, w, h}, owner));
+    const vx::ScreenRect at = vx::PlaceBeside(area, owner, w, h);
+    ASSERT_TRUE(at.x >= area.x && at.y >= area.y && at.x + w <= area.x + area.width &&
+                at.y + h <= area.y + area.height) << round;
+    EXPECT_EQ(vx::OverlapArea(at, owner), least) << round;
   }
 }
 

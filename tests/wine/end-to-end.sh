@@ -199,6 +199,11 @@ source_words() {
   sed -e 's/^##* //' -e 's/^- //' -e 's/\*\*//g' "$here/../../panel/res/Volsar.hlp" | words
 }
 help_words() { [ "$(drive shows "$help" | words)" = "$(source_words)" ]; }
+# The help window lies right of the panel, edge to edge, level with it.
+beside() {
+  { read -r px py pw _; read -r hx hy _; } < <(drive rect "$panel" rect "$help" | tr -d '\r')
+  [ -n "$hy" ] && [ "$hx" = $((px + pw)) ] && [ "$hy" = "$py" ]
+}
 help="Vexmor Recording Help"
 if vx_wine_help_viewer; then
   # Windows below version 6 has WinHelp: F1 opens Volsar.hlp in the system's viewer, whose window
@@ -209,6 +214,7 @@ else
   check "F1 opens the help window with the help compiled into the panel" \
     drive keys "$panel" f1 says "$help" "recording section of your sound card"
   check "  its text (as a screen reader reads it) is the help's words, no markup" help_words
+  check "  it opens beside the panel (on its right, where the screen has room)" beside
   check "  F1 again on the panel brings the same window forward" \
     drive keys "$panel" f1 active "$help"
   check "  F1, Page Down, Down and Ctrl+C in it: it stays, in front" \

@@ -75,8 +75,13 @@ soon "a key on the microphone slider writes gain index 4, waits, writes 1" \
   test "$(grep '^out' "$log" | tail -2 | tr '\n' ' ')" = "out 0x0333 0x04 out 0x0332 0x01 "
 check "  after polling the status word until bit 0x0200 clears" grep -q "^in 0x0338 0x0000" "$log"
 help="Vexmor Recording Help"
+xdotool windowmove --sync "$win" 40 100 >/dev/null 2>&1  # room for the help on the right
 keys F1
 soon "F1 opens the help window" xdotool search --name "^$help\$"
+geometry() { xdotool getwindowgeometry --shell "$1" | grep -E '^(X|Y|WIDTH)=' | cut -d= -f2; }
+check "  beside the panel, to its right, level with it" eval '{ read -r px; read -r py; read -r pw
+  read -r hx; read -r hy; } < <(geometry "$win"; geometry "$(xdotool search --onlyvisible --name "^$help\$" | head -1)")
+  [ "$hx" -ge $((px + pw)) ] && [ "$hy" = "$py" ]'
 check "  the window manager's close request reaches it" wmctrl -F -c "$help"
 soon "  and closes it" bash -c "! xdotool search --name '^$help\$'"
 keys Right
@@ -150,6 +155,27 @@ check "  [Rename] deletes pelzorn.exe, then the folder" \
   test "$(grep '^NUL=' "$wininit" | tr '\n' ' ')" = "NUL=$folder/pelzorn.exe NUL=$folder "
 check "the login step (vexmor-wininit) carries them out" "$prefix/bin/vexmor-wininit"
 check "  pelzorn.exe and the empty install folder are gone" test ! -e "$folder"
+
+# Runs in which F1's help window must take the focus, so that Escape closes it and not the panel:
+# under openbox, then with no window manager (where nothing but the program gives it the focus).
+focused() { xdotool search --onlyvisible --name "^$help\$" | grep -qx "$(xdotool getwindowfocus)"; }
+for manager in openbox none; do
+  [ $manager = none ] && { kill $wm; wait $wm; } 2>/dev/null
+  missed=0
+  for _ in $(seq "${VX_FOCUS_RUNS:-3}"); do
+    start "$bin/Volsar.exe" "Vexmor Recording"
+    keys F1
+    for _ in $(seq 30); do focused && break; sleep 0.1; done
+    keys Escape
+    sleep 0.3
+    { xdotool search --onlyvisible --name "^$help\$" ||
+      ! xdotool search --onlyvisible --name "^Vexmor Recording\$"; } >/dev/null && missed=$((missed + 1))
+    keys Escape
+    finish
+  done
+  check "window manager $manager: Escape closed the help, not the panel, in all runs ($missed missed)" \
+    test $missed = 0
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]
