@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """Draws the suite's program icon (icon group 128): a microphone with a red recording light, as
 one .ico file holding a 32x32 and a 16x16 image in 16 colours (4 bits per pixel). Both the Qt back
-end and the resource compiler read the file this writes: shell/res/Vexmor.ico."""
+end and the resource compiler read the file this writes: shell/res/Vexmor.ico.
+
+With --theme FOLDER it writes the same drawing at each size of THEME_SIZES as PNG files laid out
+as an icon theme, FOLDER/hicolor/NxN/apps/vexmor-recording.png: the build runs it for the launcher
+icon the install step puts in the user's hicolor theme, and for the Qt window icon."""
 import struct
 import sys
+import zlib
 
 # The 16-colour VGA palette, as (r, g, b).
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
@@ -67,6 +72,38 @@ def image_bytes(img):
     return header + palette + xor + mask
 
 
+THEME_SIZES = (16, 24, 32, 48, 64, 128, 256)
+THEME_ICON_NAME = 'vexmor-recording'
+
+
+def png_bytes(img):
+    """The drawing as an 8-bit RGBA PNG, clear pixels transparent."""
+    size = len(img)
+    rows = b''
+    for row in img:
+        rows += b'\0' + b''.join(bytes(PALETTE[c]) + b'\xff' if c is not None else b'\0\0\0\0'
+                                 for c in row)
+
+    def chunk(kind, data):
+        return (struct.pack('>I', len(data)) + kind + data +
+                struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff))
+
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(rows, 9)) +
+            chunk(b'IEND', b''))
+
+
+def write_theme(folder):
+    import os
+    for size in THEME_SIZES:
+        apps = os.path.join(folder, 'hicolor', '%dx%d' % (size, size), 'apps')
+        os.makedirs(apps, exist_ok=True)
+        path = os.path.join(apps, THEME_ICON_NAME + '.png')
+        with open(path + '.tmp', 'wb') as f:
+            f.write(png_bytes(draw(size)))
+        os.replace(path + '.tmp', path)
+
+
 def main(path):
     images = [image_bytes(draw(32)), image_bytes(draw(16))]
     out = struct.pack('<HHH', 0, 1, len(images))
@@ -79,4 +116,7 @@ def main(path):
 
 
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'shell/res/Vexmor.ico')
+    if len(sys.argv) == 3 and sys.argv[1] == '--theme':
+        write_theme(sys.argv[2])
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else 'shell/res/Vexmor.ico')
