@@ -141,7 +141,10 @@ TEST_F(PanelDialog, OpensAsTheTemplateSaysWithTheModeAlreadyWritten) {
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(w.windowIcon().availableSizes().isEmpty());
+    // Every size of the icon theme, so that each use takes the largest that fits unscaled.
+    const QList<QSize> sizes = w.windowIcon().availableSizes();
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    EXPECT_EQ(w.windowIcon().pixmap(QSize(64, 64)).size(), QSize(64, 64));
     EXPECT_EQ(ClippedTexts(w), std::vector<std::string>{});
     EXPECT_TRUE(Writes().isEmpty());
     QTest::keyClick(mic, Qt::Key_Escape);
