@@ -61,6 +61,14 @@ class ShellLinks {
   // stays the caller's until ReleaseShellLink.
   virtual HResult CreateShellLink(ShellLink** link) = 0;
   virtual void ReleaseShellLink(ShellLink* link) = 0;
+
+  // Where a system keeps the user's application menu entries apart from the desktop, and the icon
+  // theme folder those entries take their icons from (on POSIX the user's applications/ and
+  // icons/hicolor/ folders): into buffers of kMaxPath characters, without a trailing separator.
+  // False where the system has no such folder (Windows: the panel has no menu entry there) or it
+  // cannot be known.
+  virtual bool GetMenuFolder(char* /*path*/) { return false; }
+  virtual bool GetIconThemeFolder(char* /*path*/) { return false; }
 };
 
 }  // namespace vx

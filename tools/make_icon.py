@@ -3,9 +3,14 @@
 one .ico file holding 48x48, 32x32 and 16x16 images, each in 256 colours (8 bits per pixel, shaded)
 and in 16 colours (4 bits per pixel), so that the system draws the icon from an image of the size
 it asks for (48 pixels at 144 DPI) in the colours the display has. Both the Qt back end and the
-resource compiler read the file this writes: shell/res/Vexmor.ico."""
+resource compiler read the file this writes: shell/res/Vexmor.ico.
+
+With --theme FOLDER it writes the same drawing at each size of THEME_SIZES as PNG files laid out
+as an icon theme, FOLDER/hicolor/NxN/apps/vexmor-recording.png: the build runs it for the launcher
+icon the install step puts in the user's hicolor theme, and for the Qt window icon."""
 import struct
 import sys
+import zlib
 
 # The 16-colour VGA palette, as (r, g, b).
 PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
@@ -136,6 +141,38 @@ def ico_images():
     return images
 
 
+THEME_SIZES = (16, 24, 32, 48, 64, 128, 256)
+THEME_ICON_NAME = 'vexmor-recording'
+
+
+def png_bytes(img):
+    """The drawing as an 8-bit RGBA PNG, clear pixels transparent."""
+    size = len(img)
+    rows = b''
+    for row in img:
+        rows += b'\0' + b''.join(bytes(PALETTE[c]) + b'\xff' if c is not None else b'\0\0\0\0'
+                                 for c in row)
+
+    def chunk(kind, data):
+        return (struct.pack('>I', len(data)) + kind + data +
+                struct.pack('>I', zlib.crc32(kind + data) & 0xffffffff))
+
+    header = struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(rows, 9)) +
+            chunk(b'IEND', b''))
+
+
+def write_theme(folder):
+    import os
+    for size in THEME_SIZES:
+        apps = os.path.join(folder, 'hicolor', '%dx%d' % (size, size), 'apps')
+        os.makedirs(apps, exist_ok=True)
+        path = os.path.join(apps, THEME_ICON_NAME + '.png')
+        with open(path + '.tmp', 'wb') as f:
+            f.write(png_bytes(draw(size)))
+        os.replace(path + '.tmp', path)
+
+
 def main(path):
     images = ico_images()
     out = struct.pack('<HHH', 0, 1, len(images))
@@ -149,4 +186,7 @@ def main(path):
 
 
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'shell/res/Vexmor.ico')
+    if len(sys.argv) == 3 and sys.argv[1] == '--theme':
+        write_theme(sys.argv[2])
+    else:
+        main(sys.argv[1] if len(sys.argv) > 1 else 'shell/res/Vexmor.ico')

@@ -2,7 +2,9 @@
 // deferred removal list in WININIT.INI.
 //
 // One run of RunUninstall removes the panel's registry keys, finds the install folder, deletes the
-// panel's program and help files, clears the desktop tree of shortcuts to them, checks whether the
+// panel's program and help files, clears the desktop tree of shortcuts to them (and, where the
+// system keeps one, the user's application menu folder, with the panel's icons in the user's icon
+// theme once a menu entry of the panel was found there), checks whether the
 // install folder holds anything but the uninstaller and schedules what is left for the next start.
 // Everything goes through the platform interfaces in UninstallPlatform and the owner window, so the
 // same code runs on Windows, on the POSIX stand-ins and on the test fakes.
@@ -60,6 +62,9 @@ inline constexpr const char* kRegistrationKeyPath =
 inline constexpr const char* kUninstallStringName = "UninstallString";
 inline constexpr const char* kProgramFileName = "Volsar.exe";
 inline constexpr const char* kUninstallerFileName = "pelzorn.exe";
+// The panel's icon in each size folder of the user's icon theme (<theme>/<size>/apps/).
+inline constexpr const char* kThemeIconFolder = "apps";
+inline constexpr const char* kThemeIconFileName = "vexmor-recording.png";
 inline constexpr const char* kCantDeleteFile = "Can't delete the file named:";
 inline constexpr const char* kCantDeleteDirectory = "Can't delete the directory named";
 

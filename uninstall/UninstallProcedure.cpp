@@ -68,8 +68,65 @@ void UseCurrentDirectory(vx::Files& files, UninstallState& state) {
   }
 }
 
-// Removes the desktop shortcuts to Volsar.exe and Volsar.hlp. Each failure skips the rest of the
-// removal only; COM is uninitialised only when this call initialised it.
+// Deletes the panel's icon from each size folder of the user's icon theme. Nothing else of the
+// theme is touched: no folder is removed, a linked folder is not entered, and an icon that is not
+// there is no error; any other failure is reported as for the panel's files.
+void RemoveThemeIcons(vx::MessageOwner& owner, const UninstallPlatform& platform) {
+  vx::Files& files = *platform.files;
+  const char separator[2] = {files.Separator(), '\0'};
+  PathBuffer theme = {};
+  if (!platform.shell->GetIconThemeFolder(theme)) return;
+  theme[vx::kMaxPath - 1] = '\0';
+  const std::size_t themeLength = PathLength(theme);
+  PathBuffer pattern = {};
+  std::memcpy(pattern, theme, themeLength);
+  if (themeLength == 0 || !PutText(pattern, themeLength, separator) ||
+      !PutText(pattern, themeLength + 1, kAllEntries))
+    return;
+  vx::FindData entry;
+  const vx::FindHandle handle = files.FindFirstFileA(pattern, &entry);
+  if (handle == vx::kInvalidFind) return;
+  do {
+    const std::uint32_t attributes = entry.attributes;
+    if (!(attributes & vx::kAttrDirectory) || (attributes & vx::kAttrReparsePoint)) continue;
+    if (PathLength(entry.name) >= vx::kMaxPath || entry.name[0] == '.') continue;
+    PathBuffer icon = {};
+    std::memcpy(icon, theme, themeLength);
+    std::size_t at = themeLength;
+    bool fits = true;
+    const char* const parts[] = {separator, entry.name,  separator,
+                                 kThemeIconFolder, separator, kThemeIconFileName};
+    for (const char* part : parts) {
+      fits = fits && PutText(icon, at, part);
+      at += std::strlen(part);
+    }
+    if (!fits || files.DeleteFileA(icon)) continue;
+    const std::uint32_t error = files.GetLastError();
+    if (error != static_cast<std::uint32_t>(vx::kFileNotFound) &&
+        error != static_cast<std::uint32_t>(vx::kPathNotFound))
+      owner.MessageBoxA(icon, kCantDeleteFile, vx::kMbOk);
+  } while (files.FindNextFileA(handle, &entry));
+  files.FindClose(handle);
+}
+
+// Clears the user's application menu folder of entries for Volsar.exe and Volsar.hlp, as the
+// desktop is cleared (the folder itself stays), and then the panel's icons, once an entry for the
+// panel was found there: an entry left by another program named so keeps its icons.
+void RemoveMenuEntries(vx::MessageOwner& owner, const UninstallPlatform& platform,
+                       UninstallState& state) {
+  if (!platform.shell->GetMenuFolder(state.WorkPath)) return;
+  state.WorkPath[vx::kMaxPath - 1] = '\0';
+  const unsigned pathLen = static_cast<unsigned>(PathLength(state.WorkPath));
+  if (pathLen == 0) return;
+  NameTarget(state, "exe");
+  std::uint8_t found = SweepShortcuts(state, platform, pathLen, SWEEP_KEPT);
+  NameTarget(state, "hlp");
+  found |= SweepShortcuts(state, platform, pathLen, SWEEP_KEPT);
+  if (found & SWEEP_DELETED) RemoveThemeIcons(owner, platform);
+}
+
+// Removes the desktop shortcuts to Volsar.exe and Volsar.hlp, then the menu entries. Each failure
+// skips the rest of the removal only; COM is uninitialised only when this call initialised it.
 void RemoveShortcuts(vx::MessageOwner& owner, const UninstallPlatform& platform,
                      UninstallState& state) {
   vx::ShellLinks& shell = *platform.shell;
@@ -92,6 +149,7 @@ void RemoveShortcuts(vx::MessageOwner& owner, const UninstallPlatform& platform,
         SweepShortcuts(state, platform, pathLen, SWEEP_KEPT);
         NameTarget(state, "hlp");
         SweepShortcuts(state, platform, pathLen, SWEEP_KEPT);
+        RemoveMenuEntries(owner, platform, state);
         state.Link = nullptr;
         shell.ReleaseShellLink(link);
       }

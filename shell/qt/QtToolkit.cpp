@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QScreen>
+#include <QDirIterator>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -157,6 +158,11 @@ IconRef QtToolkit::LoadIcon(int id) {
   if (it == m_icons.end()) {
     QIcon icon(QStringLiteral(":/res/") + QString::fromLatin1(m_resources.icon.file));
     if (icon.availableSizes().isEmpty()) return 0;  // no such resource: no icon
+    // The same drawing at the icon theme's sizes, where the program carries them: the window
+    // system is offered every size and takes the one that fits its use.
+    QDirIterator themed(QStringLiteral(":/res/hicolor"), {QStringLiteral("*.png")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+    while (themed.hasNext()) icon.addFile(themed.next());
     it = m_icons.emplace(id, icon).first;
   }
   return reinterpret_cast<IconRef>(&it->second);

@@ -15,6 +15,14 @@ TrackBar::TrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setSingleStep(1);
   setTracking(true);
   connect(this, &QSlider::sliderMoved, this, [this](int) { emit Scrolled(kTbThumbTrack); });
+  connect(this, &QSlider::valueChanged, this, &TrackBar::ReportValueSetFromOutside);
+}
+
+void TrackBar::ReportValueSetFromOutside() {
+  // A thumb being dragged reports its end when it is released.
+  if (m_press == Press::Thumb || isSliderDown()) return;
+  emit Scrolled(kTbThumbPosition);
+  emit Scrolled(kTbEndTrack);
 }
 
 void TrackBar::SetTrackRange(int minimum, int maximum) {
@@ -117,11 +125,12 @@ void TrackBar::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   const Press press = m_press;
-  m_press = Press::None;
   if (press == Press::Thumb) {
-    QSlider::mouseReleaseEvent(event);
+    QSlider::mouseReleaseEvent(event);  // still a drag: a last value it sets is reported below
+    m_press = Press::None;
     emit Scrolled(kTbThumbPosition);
   }
+  m_press = Press::None;
   emit Scrolled(kTbEndTrack);
   event->accept();
 }

@@ -3,8 +3,11 @@
 // Keys move it as on Windows (Left/Up and Page Up towards the minimum, Right/Down and Page Down
 // towards the maximum, Home and End to the ends) and each move is reported with its scroll code; the
 // end of every movement - a released key, a released thumb, a released click on the track, a wheel
-// turn - is reported once more as kTbEndTrack. Changing the range or value from code reports
-// nothing, so a program never echoes its own updates back to the hardware.
+// turn - is reported once more as kTbEndTrack. A value set from outside any movement (an assistive
+// technology through the accessibility interface, or any other caller of setValue) is a finished
+// movement: reported as a released thumb is, kTbThumbPosition then kTbEndTrack. Changing the range
+// reports nothing, nor does MoveTo's own update, so a program never echoes its own updates back to
+// the hardware.
 #pragma once
 
 #include <QSlider>
@@ -36,6 +39,7 @@ class TrackBar : public QSlider {
 
   void MoveTo(int value, unsigned code);
   bool OnThumb(const QPoint& pos) const;
+  void ReportValueSetFromOutside();
 
   bool m_keyMoving = false;
   Press m_press = Press::None;

@@ -1,6 +1,8 @@
 // The panel's dialog driven for real on Qt's offscreen platform: mouse and keys go through Qt to
 // the dialog, and what reached the card is read back from the emulated card's port log.
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleValueInterface>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -139,7 +141,10 @@ TEST_F(PanelDialog, OpensAsTheTemplateSaysWithTheModeAlreadyWritten) {
     EXPECT_EQ(w.minimumSize(), w.maximumSize());
     EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(w.windowIcon().availableSizes().isEmpty());
+    // Every size of the icon theme, so that each use takes the largest that fits unscaled.
+    const QList<QSize> sizes = w.windowIcon().availableSizes();
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    EXPECT_EQ(w.windowIcon().pixmap(QSize(64, 64)).size(), QSize(64, 64));
     EXPECT_EQ(ClippedTexts(w), std::vector<std::string>{});
     EXPECT_TRUE(Writes().isEmpty());
     QTest::keyClick(mic, Qt::Key_Escape);
@@ -209,6 +214,21 @@ TEST_F(PanelDialog, DraggingWritesNothingUntilTheThumbIsReleased) {
   });
   EXPECT_EQ(Writes(), (QStringList{"out 0x0333 0x08", "out 0x0332 0xff"}));
   EXPECT_EQ(Log().at(2), "in 0x0338 0x0400");
+}
+
+TEST_F(PanelDialog, AValueSetFromOutsideAMovementWritesTheGainOnceAsAReleasedDrag) {
+  Run([&](vx::QtDialogWidget& w) {
+    auto* mic = Control<vx::TrackBar>(w, IDC_MIC_SLIDER);
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(mic);
+    ASSERT_TRUE(access && access->valueInterface());
+    access->valueInterface()->setCurrentValue(64);  // as a screen reader sets it
+    EXPECT_EQ(mic->value(), 64);
+    access->valueInterface()->setCurrentValue(64);  // no change: nothing to write
+    Control<vx::TrackBar>(w, IDC_AUX_SLIDER)->setValue(300);  // clamped to the range
+    QTest::keyClick(mic, Qt::Key_Escape);
+  });
+  EXPECT_EQ(Writes(), (QStringList{"out 0x0333 0x04", "out 0x0332 0x40", "out 0x0333 0x08",
+                                   "out 0x0332 0xff"}));
 }
 
 TEST_F(PanelDialog, AClickOnTheTrackPagesTowardsItAndWritesOnRelease) {

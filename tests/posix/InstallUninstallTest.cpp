@@ -63,6 +63,17 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   tree.Write("home/Desktop/editor.desktop", vx::setup::PanelEntry("/usr/bin/editor", "/e.png", false));
   tree.Write("home/Desktop/notes.txt", "x");
   tree.Link("home/Desktop/loop", ".");
+  // The application menu and the icon theme: the install step's entry and icons beside another
+  // program's, and a theme folder holding none of the panel's.
+  const std::string menu = "home/.local/share/applications/", theme = "home/.local/share/icons/hicolor/";
+  tree.Write(menu + "vexmor-recording.desktop", vx::setup::PanelEntry(program, "vexmor-recording", true));
+  tree.Write(menu + "editor.desktop", vx::setup::PanelEntry("/usr/bin/editor", "editor", true));
+  for (const char* size : {"16x16", "256x256"}) {
+    tree.Write(theme + size + "/apps/vexmor-recording.png", "png");
+    tree.Write(theme + size + "/apps/editor.png", "png");
+  }
+  tree.Folder(theme + "scalable");
+  tree.Write(theme + "index.theme", "[Icon Theme]\n");
 
   vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), [](const std::string& line) { ADD_FAILURE() << line; });
   vx::posix::PosixFiles files;
@@ -82,6 +93,14 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   EXPECT_TRUE(tree.Exists("home/Desktop/editor.desktop"));
   EXPECT_TRUE(tree.Exists("home/Desktop/notes.txt"));
   EXPECT_TRUE(tree.Exists("home/Desktop/loop"));
+  EXPECT_FALSE(tree.Exists(menu + "vexmor-recording.desktop"));
+  EXPECT_TRUE(tree.Exists(menu + "editor.desktop"));
+  for (const char* size : {"16x16", "256x256"}) {
+    EXPECT_FALSE(tree.Exists(theme + size + "/apps/vexmor-recording.png")) << size;
+    EXPECT_TRUE(tree.Exists(theme + size + "/apps/editor.png")) << size;
+  }
+  EXPECT_TRUE(tree.Exists(theme + "scalable"));
+  EXPECT_TRUE(tree.Exists(theme + "index.theme"));
   vx::RegKey key = 0;
   EXPECT_EQ(registry.OpenKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, &key), vx::kFileNotFound);
   EXPECT_EQ(registry.OpenKey(vx::kHKeyCurrentUser, kSettingsKeyPath, &key), vx::kFileNotFound);
@@ -93,6 +112,43 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   auto run = vx::wininit::RunRenameList(tree.Read(ini), runnerFiles);
   EXPECT_TRUE(run.problems.empty());
   EXPECT_FALSE(tree.Exists("prefix/lib/vexmor"));
+}
+
+// The icons go with the panel's menu entry only: an entry of the same name for another program
+// keeps them. An icon that cannot be deleted (a folder in its place) is named; the rest go.
+TEST(InstallUninstall, ThemeIconsGoOnlyWithAMenuEntryOfThePanel) {
+  struct Row {
+    const char* entryProgram;  // relative to the tree; the panel's is "prefix/lib/vexmor/Volsar.exe"
+    bool folderForIcon;
+    bool entryGone, iconsGone;
+  };
+  for (const Row& row : {Row{"usr/bin/other", false, false, false},
+                         Row{"prefix/lib/vexmor/Volsar.exe", true, true, true}}) {
+    vx::test::TempTree tree;
+    tree.UseHome();
+    tree.Write("prefix/lib/vexmor/pelzorn.exe", "x");
+    const std::string menu = "home/.local/share/applications/vexmor-recording.desktop";
+    const std::string theme = "home/.local/share/icons/hicolor/";
+    tree.Write(menu, vx::setup::PanelEntry(tree.Path(row.entryProgram), "vexmor-recording", true));
+    tree.Write(theme + "16x16/apps/vexmor-recording.png", "png");
+    const std::string stuck = theme + "48x48/apps/vexmor-recording.png";
+    if (row.folderForIcon) tree.Write(stuck + "/x", "x"); else tree.Write(stuck, "png");
+    vx::posix::FileRegistry registry(tree.Path("registry"), nullptr);
+    Register(registry, tree.Path("prefix/lib/vexmor/pelzorn.exe"));
+    vx::posix::PosixFiles files;
+    vx::posix::DesktopLinks shell(&files.Folders());
+    vx::posix::IniProfile profile;
+    UninstallPlatform platform{&registry, &files, &shell, &profile};
+    RecordingOwner owner;
+    RunUninstall(owner, platform);
+    EXPECT_EQ(tree.Exists(menu), !row.entryGone) << row.entryProgram;
+    EXPECT_EQ(tree.Exists(theme + "16x16/apps/vexmor-recording.png"), !row.iconsGone) << row.entryProgram;
+    EXPECT_TRUE(tree.Exists(stuck)) << row.entryProgram;
+    EXPECT_EQ(owner.boxes, row.folderForIcon
+                               ? std::vector<std::string>{"Can't delete the file named: " + tree.Path(stuck)}
+                               : std::vector<std::string>{})
+        << row.entryProgram;
+  }
 }
 
 // What the rename list cannot hold exactly, or where it cannot be kept, is never written: the

@@ -53,12 +53,13 @@ class TempTree {
       ::unsetenv(name.c_str());
   }
 
-  // HOME at root/home, XDG_CONFIG_HOME and XDG_STATE_HOME unset (so the defaults under HOME apply).
+  // HOME at root/home, XDG_CONFIG_HOME, XDG_STATE_HOME and XDG_DATA_HOME unset (so the defaults under HOME apply).
   void UseHome() {
     std::filesystem::create_directories(Path("home"));
     SetEnv("HOME", Path("home").c_str());
     SetEnv("XDG_CONFIG_HOME", nullptr);
     SetEnv("XDG_STATE_HOME", nullptr);
+    SetEnv("XDG_DATA_HOME", nullptr);
   }
 
   std::string Write(const std::string& relative, const std::string& text) const {

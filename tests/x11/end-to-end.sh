@@ -120,6 +120,28 @@ check "  with Volsar.exe, Volsar.hlp and pelzorn.exe" \
   test -f "$folder/Volsar.exe" -a -f "$folder/Volsar.hlp" -a -f "$folder/pelzorn.exe"
 check "  the registration names pelzorn.exe" grep -qF "\"UninstallString\"=\"$folder/pelzorn.exe\"" "$systemreg"
 check "  and the desktop has the panel's entry" test -f "$desktop_entry"
+# The application menu, as GLib finds it for a launcher (XDG_DATA_HOME unset: ~/.local/share).
+menu_entry=$HOME/.local/share/applications/vexmor-recording.desktop
+theme=$HOME/.local/share/icons/hicolor
+check "  the launcher entry is the user's, in ~/.local/share/applications" test -f "$menu_entry"
+appinfo() {  # appinfo EXPECTED: GDesktopAppInfo's executable and icon for the panel's id
+  test "$(/usr/bin/python3 -c '
+import gi; gi.require_version("Gio", "2.0"); from gi.repository import Gio
+try: info = Gio.DesktopAppInfo.new("vexmor-recording.desktop")
+except TypeError: info = None  # no entry of that id
+print(info.get_executable() + " " + info.get_icon().to_string() if info else "none")' 2>&1)" = "$1"
+}
+check "  GLib finds the launcher entry by its id: Volsar.exe, icon vexmor-recording" \
+  appinfo "$folder/Volsar.exe vexmor-recording"
+mkdir -p "$theme/48x48/apps" "$HOME/.local/share/applications"
+echo "another program's" >"$theme/48x48/apps/other.png"
+echo "another program's" >"$HOME/.local/share/applications/other.desktop"
+pngsize() { /usr/bin/python3 -c 'import struct, sys; d = open(sys.argv[1], "rb").read(24)
+print(*struct.unpack(">II", d[16:24]) if d[:8] == b"\x89PNG\r\n\x1a\n" else "not a PNG")' "$1"; }
+for size in 16 24 32 48 64 128 256; do
+  check "  its icon is in the user's hicolor theme at ${size}x${size}" \
+    test "$(pngsize "$theme/${size}x${size}/apps/vexmor-recording.png")" = "$size $size"
+done
 mkdir -p "$HOME/Desktop/Audio" "$HOME/Desktop/Mixed"
 ln -s "$folder/Volsar.exe" "$HOME/Desktop/Audio/Panel"
 ln -s "$folder/Volsar.hlp" "$HOME/Desktop/Audio/Panel help"
@@ -147,6 +169,12 @@ check "  the settings key is gone" bash -c "! grep -q Vexmor_Rec '$userreg'"
 check "  the registration is gone" bash -c "! grep -q Vexmor_Rec '$systemreg'"
 check "  Volsar.exe and Volsar.hlp are deleted" test ! -e "$folder/Volsar.exe" -a ! -e "$folder/Volsar.hlp"
 check "  the desktop entry is deleted" test ! -e "$desktop_entry"
+check "  the launcher entry is deleted: GLib finds none" test ! -e "$menu_entry"
+check "    GLib finds none" appinfo none
+check "  and its icons, every size" bash -c "! find '$theme' -name 'vexmor-recording*' | grep -q ."
+check "  another program's entry and icon stay, as do the theme's folders" \
+  test -f "$HOME/.local/share/applications/other.desktop" -a -f "$theme/48x48/apps/other.png" \
+  -a -d "$theme/256x256/apps"
 check "  a folder that held only links to the panel is removed" test ! -e "$HOME/Desktop/Audio"
 check "  a folder with other content stays, without its link" \
   test -f "$HOME/Desktop/Mixed/notes.txt" -a ! -L "$HOME/Desktop/Mixed/Panel"

@@ -36,4 +36,6 @@ std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 std::string StateHome() { return XdgFolder("XDG_STATE_HOME", ".local/state"); }
 
+std::string DataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+
 }  // namespace vx::posix

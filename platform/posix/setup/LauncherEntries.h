@@ -1,4 +1,4 @@
-// setup/: the install step (vexmor-register, vexmor-icon-png) and the entries it writes.
+// setup/: the install step (vexmor-register) and the entries it writes.
 //
 // The desktop entries the install step writes: the panel's shortcut on the desktop, its launcher
 // entry for the application menus, and the autostart entry that runs vexmor-wininit at login.
@@ -15,6 +15,8 @@ namespace vx::setup {
 
 inline constexpr std::string_view kPanelEntryName = "vexmor-recording.desktop";
 inline constexpr std::string_view kAutostartEntryName = "vexmor-wininit.desktop";
+// The icon's name in the hicolor theme (tools/make_icon.py draws it at each size).
+inline constexpr std::string_view kPanelIconName = "vexmor-recording";
 
 // The panel's entry. A launcher entry also carries TryExec, so that menus hide it once the
 // uninstaller has deleted the program.

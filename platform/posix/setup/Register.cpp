@@ -2,11 +2,13 @@
 //
 // Typical use (paths absolute):
 //   vexmor-register uninstall-string /opt/vx/lib/vexmor/pelzorn.exe
-//   vexmor-register desktop-entry /opt/vx/lib/vexmor/Volsar.exe /opt/vx/share/icons/.../x.png
-//   vexmor-register launcher OUT.desktop /opt/vx/lib/vexmor/Volsar.exe ICON
+//   vexmor-register desktop-entry /opt/vx/lib/vexmor/Volsar.exe
+//   vexmor-register launcher OUT.desktop /opt/vx/lib/vexmor/Volsar.exe
 //   vexmor-register autostart /opt/vx/bin/vexmor-wininit
-// Every location comes from the environment at the time it runs (HOME, XDG_CONFIG_HOME and
-// user-dirs.dirs), as the programs will find them. Each error is one line on stderr; exit status 1.
+//   vexmor-register data-home      prints ${XDG_DATA_HOME:-~/.local/share}, the menus' folder
+// Every location comes from the environment at the time it runs (HOME, XDG_CONFIG_HOME,
+// XDG_DATA_HOME and user-dirs.dirs), as the programs will find them. The entries name the icon by
+// its theme name. Each error is one line on stderr; exit status 1.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -57,12 +59,12 @@ int WriteEntry(const std::string& path, const std::string& text, mode_t mode) {
   return 0;
 }
 
-int DesktopEntry(const std::string& program, const std::string& icon) {
+int DesktopEntry(const std::string& program) {
   std::string desktop = vx::posix::ResolveDesktopFolder();
   if (desktop.empty()) return Fail("no desktop folder: HOME is not set");
   // Executable, as desktops want a launcher on the desktop to be before they run it.
   return WriteEntry(desktop + "/" + std::string(vx::setup::kPanelEntryName),
-                    vx::setup::PanelEntry(program, icon, false), 0755);
+                    vx::setup::PanelEntry(program, vx::setup::kPanelIconName, false), 0755);
 }
 
 int Autostart(const std::string& wininit) {
@@ -71,6 +73,14 @@ int Autostart(const std::string& wininit) {
     return Fail("no configuration folder: HOME is not set");
   return WriteEntry(vx::posix::ConfigHome() + "/autostart/" + std::string(vx::setup::kAutostartEntryName),
                     vx::setup::AutostartEntry(wininit), 0644);
+}
+
+int DataHome() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (!(data && data[0] == '/') && vx::posix::Home().empty())
+    return Fail("no data folder: HOME is not set");
+  std::printf("%s\n", vx::posix::DataHome().c_str());
+  return 0;
 }
 
 bool Absolute(const std::string& path) { return !path.empty() && path[0] == '/'; }
@@ -82,14 +92,16 @@ int main(int argc, char** argv) {
   for (const auto& arg : args)
     if (&arg != &args[0] && !Absolute(arg)) return Fail(arg + ": not an absolute path");
   if (args.size() == 2 && args[0] == "uninstall-string") return UninstallString(args[1]);
-  if (args.size() == 3 && args[0] == "desktop-entry") return DesktopEntry(args[1], args[2]);
-  if (args.size() == 4 && args[0] == "launcher")
-    return WriteEntry(args[1], vx::setup::PanelEntry(args[2], args[3], true), 0644);
+  if (args.size() == 2 && args[0] == "desktop-entry") return DesktopEntry(args[1]);
+  if (args.size() == 3 && args[0] == "launcher")
+    return WriteEntry(args[1], vx::setup::PanelEntry(args[2], vx::setup::kPanelIconName, true), 0644);
   if (args.size() == 2 && args[0] == "autostart") return Autostart(args[1]);
+  if (args.size() == 1 && args[0] == "data-home") return DataHome();
   std::fprintf(stderr,
                "usage: vexmor-register uninstall-string PELZORN\n"
-               "       vexmor-register desktop-entry VOLSAR ICON\n"
-               "       vexmor-register launcher FILE VOLSAR ICON\n"
-               "       vexmor-register autostart WININIT\n");
+               "       vexmor-register desktop-entry VOLSAR\n"
+               "       vexmor-register launcher FILE VOLSAR\n"
+               "       vexmor-register autostart WININIT\n"
+               "       vexmor-register data-home\n");
   return 2;
 }

@@ -224,6 +224,26 @@ HResult DesktopLinks::GetDesktopLocation(WindowRef, ItemList* list) {
   return kSOk;
 }
 
+namespace {
+
+// A folder under the user's data folder, when the environment names one that fits.
+bool DataFolder(const char* under, char* path) {
+  if (!path) return false;
+  path[0] = '\0';
+  if (Home().empty() && !(std::getenv("XDG_DATA_HOME") && std::getenv("XDG_DATA_HOME")[0] == '/'))
+    return false;
+  const std::string folder = DataHome() + "/" + under;
+  if (folder.size() >= kMaxPath) return false;
+  std::memcpy(path, folder.c_str(), folder.size() + 1);
+  return true;
+}
+
+}  // namespace
+
+bool DesktopLinks::GetMenuFolder(char* path) { return DataFolder("applications", path); }
+
+bool DesktopLinks::GetIconThemeFolder(char* path) { return DataFolder("icons/hicolor", path); }
+
 bool DesktopLinks::GetPathFromItemList(ItemList list, char* path) {
   if (!path) return false;
   path[0] = '\0';

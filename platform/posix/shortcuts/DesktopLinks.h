@@ -100,6 +100,10 @@ class DesktopLinks : public vx::ShellLinks {
   HResult CreateShellLink(ShellLink** link) override;
   void ReleaseShellLink(ShellLink* link) override;
 
+  // ${XDG_DATA_HOME:-~/.local/share}/applications and .../icons/hicolor.
+  bool GetMenuFolder(char* path) override;
+  bool GetIconThemeFolder(char* path) override;
+
  private:
   const FolderHandles* folders_;
   std::string buffer_;
