@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../posix/TempTree.h"
 #include "TempFolder.h"
 #include "panel/SettingsStore.h"
 #include "platform/posix/registry/FileRegistry.h"
@@ -362,7 +363,8 @@ TEST(FileRegistry, HiveThatCannotBeReadIsLeftAlone) {
   fs::create_directories(tmp / "user.reg/inside");  // a folder where the hive should be
   Fixture f(tmp.Path());
   vx::RegKey k = 0;
-  EXPECT_EQ(f.registry.OpenKey(vx::kHKeyCurrentUser, kSettingsKey, &k), vx::kFileNotFound);
+  // Not an empty hive: its keys answer access denied.
+  EXPECT_EQ(f.registry.OpenKey(vx::kHKeyCurrentUser, kSettingsKey, &k), vx::kAccessDenied);
   EXPECT_NE(f.registry.CreateKey(vx::kHKeyCurrentUser, kSettingsKey, nullptr, &k), vx::kOk);
   SaveSettings(f.registry, PanelSettings{});
   EXPECT_TRUE(fs::is_directory(tmp / "user.reg/inside"));
@@ -371,6 +373,58 @@ TEST(FileRegistry, HiveThatCannotBeReadIsLeftAlone) {
   // The other hive works as ever.
   SetDword(f.registry, vx::kHKeyLocalMachine, "SOFTWARE\\X", "y", 7);
   EXPECT_EQ(Dword(f.registry, vx::kHKeyLocalMachine, "SOFTWARE\\X", "y"), 7u);
+}
+
+// Keys open with full access: a hive another user made that this one may not read answers access
+// denied for both hives, and so does a machine hive this one may not replace; a read-only user hive
+// still opens. A missing hive is missing, whatever its folder allows.
+TEST(FileRegistry, HiveRightsDecideHowKeysOpen) {
+  constexpr const char* kKey = "SOFTWARE\\Vexmor";
+  struct Case {
+    vx::RegKey root;
+    int fileMode;  // -1: no hive file
+    int folderMode;
+    vx::Status open;
+  };
+  const vx::RegKey hkcu = vx::kHKeyCurrentUser, hklm = vx::kHKeyLocalMachine;
+  const std::vector<Case> cases = {
+      {hklm, 0666, 0777, vx::kOk},           {hklm, 0000, 0777, vx::kAccessDenied},
+      {hklm, 0444, 0777, vx::kAccessDenied}, {hklm, 0666, 0555, vx::kAccessDenied},
+      {hklm, -1, 0555, vx::kFileNotFound},   {hkcu, 0000, 0777, vx::kAccessDenied},
+      {hkcu, 0444, 0555, vx::kOk},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.root == hklm) + " " + std::to_string(c.fileMode) + " " +
+                 std::to_string(c.folderMode));
+    TempFolder tmp;
+    const std::string hive = tmp / (c.root == hklm ? "system.reg" : "user.reg");
+    const std::string root = c.root == hklm ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+    const std::string text = "REGEDIT4\n\n[" + root + "\\" + kKey + "]\n\"v\"=dword:00000007\n\n";
+    if (c.fileMode >= 0) {
+      WriteText(hive, text);
+      fs::permissions(hive, static_cast<fs::perms>(c.fileMode));
+    }
+    fs::permissions(tmp.Path(), static_cast<fs::perms>(c.folderMode));
+    const int answer = vx::test::AsOtherUser([&] {
+      Fixture f(tmp.Path());
+      vx::RegKey k = 0;
+      const vx::Status status = f.registry.OpenKey(c.root, kKey, &k);
+      if (status == vx::kOk) {
+        std::uint32_t value = 0, size = 4;
+        if (f.registry.QueryValue(k, "v", nullptr, reinterpret_cast<std::uint8_t*>(&value),
+                                  &size) != vx::kOk || value != 7)
+          return 99;
+        f.registry.CloseKey(k);
+      }
+      return static_cast<int>(status);
+    });
+    EXPECT_EQ(answer, c.open);
+    fs::permissions(tmp.Path(), fs::perms::owner_all);
+    if (c.fileMode >= 0) {
+      fs::permissions(hive, fs::perms::owner_read | fs::perms::owner_write);
+      EXPECT_EQ(ReadText(hive), text);
+    }
+  }
 }
 
 TEST(FileRegistry, MissingFolderIsCreatedOnTheFirstWriteOnly) {

@@ -44,7 +44,7 @@ class UninstallDialog : public ::testing::Test {
 
   // Runs the uninstaller's start-up with its dialog handed to script; a dialog the script leaves
   // open is closed so that a failed expectation cannot hang the run.
-  void Run(const std::function<void(vx::QtDialogWidget&)>& script) {
+  void Run(const std::function<void(vx::QtDialogWidget&)>& script, int status = 0) {
     vx::QtToolkit toolkit(UninstallResources(), QString());
     CUninstallApp app;
     app.SetPlatform(m.Platform());
@@ -53,7 +53,7 @@ class UninstallDialog : public ::testing::Test {
           EXPECT_TRUE(m.log.empty()) << "the procedure ran before OK";
           script(widget);
         },
-        [&] { EXPECT_EQ(AfxWinMain(app, toolkit), 0); });
+        [&] { EXPECT_EQ(AfxWinMain(app, toolkit), status); });
   }
 
   static QPushButton* Button(vx::QtDialogWidget& w, int id) {
@@ -134,6 +134,31 @@ TEST_F(UninstallDialog, FailedDeletionIsReportedInABoxOwnedByTheDialog) {
   });
   EXPECT_EQ(boxes, QStringList{"Can't delete the file named:|C:\\Apps\\Volsar.hlp"});
   EXPECT_TRUE(m.files.Exists("C:\\Apps\\Volsar.hlp"));
+}
+
+// A registration this account may not open: one box owned by the dialog, nothing touched, and the
+// program ends with status 1; the same dialog with the rights ends with 0 (above).
+TEST_F(UninstallDialog, RefusedRegistrationTouchesNothingAndEndsWithStatusOne) {
+  m.registry.openErrors[kRegistrationKeyPath] = vx::kAccessDenied;
+  QStringList boxes;
+  Run(
+      [&](vx::QtDialogWidget& w) {
+        QTimer::singleShot(0, [&] {
+          auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          if (!box) return;
+          boxes << box->windowTitle();
+          EXPECT_EQ(box->parentWidget(), &w);
+          EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+          box->accept();
+        });
+        QTest::mouseClick(Button(w, IDOK), Qt::LeftButton);
+        EXPECT_FALSE(w.isVisible());
+      },
+      1);
+  EXPECT_EQ(boxes, QStringList{"Can't open the registration named:"});
+  EXPECT_EQ(m.registry.keys.size(), 2u);
+  EXPECT_TRUE(m.files.Exists("C:\\Apps\\Volsar.exe"));
+  EXPECT_TRUE(m.profile.files.empty());
 }
 
 TEST(UninstallResources, TemplateAndVersionBlock) {

@@ -2,6 +2,9 @@
 // folder, a desktop with desktop entries, links, a link loop and nested folders, and WININIT.INI.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 
 #include "../posix/TempTree.h"
@@ -135,6 +138,53 @@ TEST_F(PosixUninstall, ReadOnlyStaysReportedMissingStaysSilent) {
   EXPECT_EQ(owner.boxes[0].text, install + "/Volsar.hlp");
   EXPECT_EQ(owner.boxes[0].caption, "Can't delete the file named:");
   EXPECT_FALSE(tree.Exists("opt/vexmor/Volsar.gid"));
+}
+
+// The issue a user meets with a registration of another account (root's system.reg, unreadable or
+// read-only to them), run from a folder of their own holding files of the panel's names: nothing is
+// touched anywhere, the message names the key, and the run is refused.
+TEST_F(PosixUninstall, RegistrationOfAnotherAccountStopsBeforeAnything) {
+  const std::string program = install + "/Volsar.exe";
+  tree.Write("home/Desktop/volsar.desktop", Application(program));
+  const std::string work = tree.Folder("home/work");
+  tree.Write("home/work/Volsar.exe", "the user's own");
+  tree.Write("home/work/Volsar.hlp", "the user's own");
+  const std::string systemReg = tree.Path("home/.config/vexmor/registry/system.reg");
+  const std::string userReg = tree.Path("home/.config/vexmor/registry/user.reg");
+  const std::string hives = tree.Read("home/.config/vexmor/registry/system.reg") +
+                            tree.Read("home/.config/vexmor/registry/user.reg");
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(tree.Root()))
+    if (entry.is_directory()) std::filesystem::permissions(entry.path(), std::filesystem::perms(0755));
+  std::filesystem::permissions(tree.Root(), std::filesystem::perms(0755));
+  std::filesystem::permissions(userReg, std::filesystem::perms(0666));
+  for (const int mode : {0000, 0600, 0444}) {
+    SCOPED_TRACE(mode);
+    std::filesystem::permissions(systemReg, std::filesystem::perms(mode));
+    if (mode == 0600 && ::geteuid() != 0) continue;  // 0600 is another owner's only under root
+    const int answer = vx::test::AsOtherUser([&] {
+      if (::chdir(work.c_str()) != 0) return 10;
+      vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), nullptr);
+      vx::posix::PosixFiles files;
+      vx::posix::DesktopLinks shell(&files.Folders());
+      vx::posix::IniProfile profile;
+      const UninstallOutcome outcome = RunUninstall(owner, {&registry, &files, &shell, &profile});
+      if (outcome != UninstallOutcome::kRefused) return 11;
+      if (owner.boxes.size() != 1 || owner.boxes[0].caption != kCantOpenRegistration ||
+          owner.boxes[0].text.find(kRegistrationKeyName) != 0)
+        return 12;
+      return 0;
+    });
+    EXPECT_EQ(answer, 0);
+    std::filesystem::permissions(systemReg, std::filesystem::perms(0644));
+    EXPECT_EQ(tree.Read("home/.config/vexmor/registry/system.reg") +
+                  tree.Read("home/.config/vexmor/registry/user.reg"),
+              hives);
+    for (const char* kept : {"home/work/Volsar.exe", "home/work/Volsar.hlp", "opt/vexmor/Volsar.exe",
+                             "opt/vexmor/Volsar.hlp", "opt/vexmor/Volsar.gid",
+                             "home/Desktop/volsar.desktop"})
+      EXPECT_TRUE(tree.Exists(kept)) << kept;
+    EXPECT_FALSE(tree.Exists("home/.local/state")) << "a rename list was written";
+  }
 }
 
 }  // namespace

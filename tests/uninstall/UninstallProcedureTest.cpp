@@ -62,7 +62,10 @@ TEST_F(Procedure, RegisteredInstallIsRemovedInOrder) {
   Run();
 
   const fake::Log& log = m.log;
-  EXPECT_EQ(log.front(), "DeleteKey HKCU Software\\Vexmor_Rec");
+  // The registration is opened before anything is touched.
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], std::string("OpenKey ") + kRegistrationKeyPath);
+  EXPECT_EQ(log[1], "DeleteKey HKCU Software\\Vexmor_Rec");
   const int close = fake::IndexOf(log, "CloseKey");
   const int hklm = fake::IndexOf(log, std::string("DeleteKey HKLM ") + kRegistrationKeyPath);
   ASSERT_GE(close, 0);
@@ -139,6 +142,59 @@ TEST_F(Procedure, CurrentFolderStandsInForAMissingRegistration) {
     // No key was opened, so no deletion of it is attempted; the settings key goes all the same.
     EXPECT_EQ(fake::CountPrefix(machine.log, "DeleteKey HKLM"), 0);
     EXPECT_TRUE(fake::Has(machine.log, "DeleteKey HKCU Software\\Vexmor_Rec"));
+  }
+}
+
+// Only a refusal of the registration's rights stops the run; every other answer but success is the
+// missing registration's fallback to the current folder.
+TEST_F(Procedure, RegistrationOpenAnswers) {
+  struct Case {
+    vx::Status open;
+    bool refused;
+  };
+  for (const Case& c : std::vector<Case>{{vx::kAccessDenied, true},
+                                         {vx::kFileNotFound, false},
+                                         {vx::kPathNotFound, false},
+                                         {vx::kBadDatabase, false}}) {
+    SCOPED_TRACE(c.open);
+    fake::Machine machine;
+    machine.registry.SetString(kHklm, kRegistrationKeyPath, kUninstallStringName,
+                               "C:\\Apps\\pelzorn.exe");
+    machine.registry.keys[{vx::kHKeyCurrentUser, kSettingsKeyPath}];
+    machine.registry.openErrors[kRegistrationKeyPath] = c.open;
+    machine.files.cwd = "D:\\Work";
+    for (const char* name : {"C:\\Apps\\Volsar.exe", "D:\\Work\\Volsar.exe"}) machine.files.AddFile(name);
+    machine.shell.desktop = "C:\\Desk";
+    machine.files.AddFolder("C:\\Desk");
+    machine.files.AddShortcut("C:\\Desk\\Panel.lnk", "D:\\Work\\Volsar.exe");
+    UninstallState state;
+    const UninstallOutcome outcome = RunUninstall(machine.owner, machine.Platform(), state);
+    EXPECT_EQ(outcome == UninstallOutcome::kRefused, c.refused);
+    EXPECT_TRUE(machine.files.Exists("C:\\Apps\\Volsar.exe"));
+    if (!c.refused) {
+      EXPECT_FALSE(machine.files.Exists("D:\\Work\\Volsar.exe"));
+      EXPECT_TRUE(fake::Has(machine.log, "DeleteKey HKCU Software\\Vexmor_Rec"));
+      continue;
+    }
+    // Refused: one message naming the key and whose rights it takes, and nothing else at all.
+    EXPECT_EQ(machine.log, (fake::Log{std::string("OpenKey ") + kRegistrationKeyPath,
+                                      "MessageBox " + machine.owner.boxes.at(0).caption + " " +
+                                          machine.owner.boxes.at(0).text}));
+    ASSERT_EQ(machine.owner.boxes.size(), 1u);
+    EXPECT_EQ(machine.owner.boxes[0].caption, "Can't open the registration named:");
+    EXPECT_EQ(machine.owner.boxes[0].type, 0u);
+    EXPECT_EQ(machine.owner.boxes[0].text.rfind(
+                  "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                  "Vexmor_Rec\n",
+                  0),
+              0u);
+    EXPECT_NE(machine.owner.boxes[0].text.find(
+                  "needs the rights of the account that installed the panel"),
+              std::string::npos);
+    EXPECT_TRUE(machine.files.Exists("D:\\Work\\Volsar.exe"));
+    EXPECT_TRUE(machine.files.Exists("C:\\Desk\\Panel.lnk"));
+    EXPECT_EQ(machine.registry.keys.size(), 2u);
+    EXPECT_TRUE(machine.profile.files.empty());
   }
 }
 
