@@ -1,12 +1,10 @@
 // A Qt plugin of the test's own, as any user may put one on QT_PLUGIN_PATH: loaded into the panel
-// (QT_QPA_GENERIC_PLUGINS=vxprobe), it copies the panel's identity and capability lines from
+// (QT_QPA_GENERIC_PLUGINS=vxprobe), it copies the panel's capability sets but the bounding one from
 // /proc/self/status to $VX_PROBE_OUT and ends the process with status 42.
 #include <unistd.h>
 
 #include <QGenericPlugin>
-#include <cstdlib>
 #include <fstream>
-#include <string>
 
 class CapabilityProbe : public QGenericPlugin {
   Q_OBJECT
@@ -14,11 +12,10 @@ class CapabilityProbe : public QGenericPlugin {
 
  public:
   QObject* create(const QString&, const QString&) override {
-    const char* out = std::getenv("VX_PROBE_OUT");
     std::ifstream status("/proc/self/status");
-    std::ofstream record(out ? out : "/dev/null");
+    std::ofstream record(qgetenv("VX_PROBE_OUT").toStdString());
     for (std::string line; std::getline(status, line);)
-      if (line.rfind("Cap", 0) == 0 || line.rfind("Uid:", 0) == 0) record << line << "\n";
+      if (line.rfind("Cap", 0) == 0 && line.rfind("CapBnd", 0) != 0) record << line << "\n";
     record.close();
     ::_exit(42);
   }

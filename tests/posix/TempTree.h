@@ -94,21 +94,16 @@ class TempTree {
   std::map<std::string, std::optional<std::string>> saved_;
 };
 
-// Runs body in a child process as a user other than the one that made the files: uid and gid 65534
-// when the test runs as root (CI does), else the test's own user, whom modes such as 0000 and 0444
-// deny as well. Answers the body's result as the child's exit status (-1 when it did not exit).
-// The files the body reaches must be open to others.
+// Runs body in a child process as uid and gid 65534 when the test runs as root (CI does), else as
+// the test's own user, whom modes such as 0000 and 0444 deny as well; answers its result (-1: it
+// did not exit). What the body reaches must be open to others.
 inline int AsOtherUser(const std::function<int()>& body) {
   const pid_t child = ::fork();
-  if (child == 0) {
-    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 ||
-                             ::setuid(65534) != 0))
-      ::_exit(120);
-    ::_exit(body());
-  }
+  if (child == 0)
+    ::_exit(::geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(65534) || ::setuid(65534))
+                ? 120 : body());
   int raw = 0;
-  if (child < 0 || ::waitpid(child, &raw, 0) != child) return -1;
-  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return child > 0 && ::waitpid(child, &raw, 0) == child && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
 }  // namespace vx::test

@@ -1,6 +1,7 @@
 // The file-backed registry on real temporary folders: statuses, sizes, damaged hives, folders that
 // are missing or cannot be made, deletions, and several writers at once.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -375,53 +376,41 @@ TEST(FileRegistry, HiveThatCannotBeReadIsLeftAlone) {
   EXPECT_EQ(Dword(f.registry, vx::kHKeyLocalMachine, "SOFTWARE\\X", "y"), 7u);
 }
 
-// Keys open with full access: a hive another user made that this one may not read answers access
-// denied for both hives, and so does a machine hive this one may not replace; a read-only user hive
-// still opens. A missing hive is missing, whatever its folder allows.
+// Keys open with full access: as another user, a hive this one may not read answers access denied,
+// and so does a machine hive it may not replace; a read-only user hive still opens, and a missing
+// hive is missing whatever its folder allows.
 TEST(FileRegistry, HiveRightsDecideHowKeysOpen) {
-  constexpr const char* kKey = "SOFTWARE\\Vexmor";
   struct Case {
-    vx::RegKey root;
-    int fileMode;  // -1: no hive file
-    int folderMode;
+    bool machine;
+    int fileMode, folderMode;  // fileMode -1: no hive
     vx::Status open;
-  };
-  const vx::RegKey hkcu = vx::kHKeyCurrentUser, hklm = vx::kHKeyLocalMachine;
-  const std::vector<Case> cases = {
-      {hklm, 0666, 0777, vx::kOk},           {hklm, 0000, 0777, vx::kAccessDenied},
-      {hklm, 0444, 0777, vx::kAccessDenied}, {hklm, 0666, 0555, vx::kAccessDenied},
-      {hklm, -1, 0555, vx::kFileNotFound},   {hkcu, 0000, 0777, vx::kAccessDenied},
-      {hkcu, 0444, 0555, vx::kOk},
-  };
+  } cases[] = {{true, 0666, 0777, vx::kOk},           {true, 0000, 0777, vx::kAccessDenied},
+               {true, 0444, 0777, vx::kAccessDenied}, {true, 0666, 0555, vx::kAccessDenied},
+               {true, -1, 0555, vx::kFileNotFound},   {false, 0000, 0777, vx::kAccessDenied},
+               {false, 0444, 0555, vx::kOk}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.root == hklm) + " " + std::to_string(c.fileMode) + " " +
+    SCOPED_TRACE(std::to_string(c.machine) + " " + std::to_string(c.fileMode) + " " +
                  std::to_string(c.folderMode));
     TempFolder tmp;
-    const std::string hive = tmp / (c.root == hklm ? "system.reg" : "user.reg");
-    const std::string root = c.root == hklm ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-    const std::string text = "REGEDIT4\n\n[" + root + "\\" + kKey + "]\n\"v\"=dword:00000007\n\n";
+    const vx::RegKey root = c.machine ? vx::kHKeyLocalMachine : vx::kHKeyCurrentUser;
+    const std::string hive = tmp / (c.machine ? "system.reg" : "user.reg");
+    const std::string text = std::string("REGEDIT4\n\n[HKEY_") +
+                             (c.machine ? "LOCAL_MACHINE" : "CURRENT_USER") + "\\S]\n\"v\"=dword:00000007\n\n";
     if (c.fileMode >= 0) {
       WriteText(hive, text);
-      fs::permissions(hive, static_cast<fs::perms>(c.fileMode));
+      ::chmod(hive.c_str(), c.fileMode);
     }
-    fs::permissions(tmp.Path(), static_cast<fs::perms>(c.folderMode));
-    const int answer = vx::test::AsOtherUser([&] {
-      Fixture f(tmp.Path());
-      vx::RegKey k = 0;
-      const vx::Status status = f.registry.OpenKey(c.root, kKey, &k);
-      if (status == vx::kOk) {
-        std::uint32_t value = 0, size = 4;
-        if (f.registry.QueryValue(k, "v", nullptr, reinterpret_cast<std::uint8_t*>(&value),
-                                  &size) != vx::kOk || value != 7)
-          return 99;
-        f.registry.CloseKey(k);
-      }
-      return static_cast<int>(status);
-    });
-    EXPECT_EQ(answer, c.open);
-    fs::permissions(tmp.Path(), fs::perms::owner_all);
+    ::chmod(tmp.Path().c_str(), c.folderMode);
+    EXPECT_EQ(vx::test::AsOtherUser([&] {
+                Fixture f(tmp.Path());
+                vx::RegKey k = 0;
+                const vx::Status status = f.registry.OpenKey(root, "S", &k);
+                return status == vx::kOk && Dword(f.registry, root, "S", "v") != 7 ? 99 : int(status);
+              }),
+              c.open);
+    ::chmod(tmp.Path().c_str(), 0700);
     if (c.fileMode >= 0) {
-      fs::permissions(hive, fs::perms::owner_read | fs::perms::owner_write);
+      ::chmod(hive.c_str(), 0600);
       EXPECT_EQ(ReadText(hive), text);
     }
   }

@@ -476,27 +476,23 @@ bool Step(int argc, char** argv, int& i) {
     return SaveLink(lnk, target);
   }
   if (step == "rights" && need(2)) {
-    const char* key = arg(0);
-    const std::string level = arg(1);
+    const std::string key = arg(0), level = arg(1);
     i += 2;
     HKEY handle = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, READ_CONTROL | WRITE_DAC, &handle) !=
-        ERROR_SUCCESS)
-      return Fail(std::string("cannot open ") + key);
     char everyone[] = "EVERYONE";
     EXPLICIT_ACCESSA access = {};
     ::BuildExplicitAccessWithNameA(&access, everyone, level == "read" ? KEY_READ : KEY_ALL_ACCESS,
                                    SET_ACCESS, NO_INHERITANCE);
     PACL acl = nullptr;
-    DWORD status = ::SetEntriesInAclA(1, &access, nullptr, &acl);
-    if (status == ERROR_SUCCESS)
-      status = ::SetSecurityInfo(handle, SE_REGISTRY_KEY,
-                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                 nullptr, nullptr, acl, nullptr);
+    const bool set =
+        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC, &handle) == 0 &&
+        ::SetEntriesInAclA(1, &access, nullptr, &acl) == 0 &&
+        ::SetSecurityInfo(handle, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION |
+                          PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr) == 0;
     if (acl) ::LocalFree(acl);
-    ::RegCloseKey(handle);
-    if (status != ERROR_SUCCESS) return Fail("cannot set the rights of " + std::string(key));
-    Ok(std::string(key) + ": " + level + " access for everyone");
+    if (handle) ::RegCloseKey(handle);
+    if (!set) return Fail("cannot set the rights of " + key);
+    Ok(key + ": " + level + " access for everyone");
     return true;
   }
   if (step == "desktop") {
