@@ -1,6 +1,5 @@
-// A Qt plugin of the test's own, as any user may put one on QT_PLUGIN_PATH: loaded into the panel
-// (QT_QPA_GENERIC_PLUGINS=vxprobe), it copies the panel's capability sets but the bounding one from
-// /proc/self/status to $VX_PROBE_OUT and ends the process with status 42.
+// A Qt plugin of the test's own, as any user may put on QT_PLUGIN_PATH: loaded into the panel, it
+// copies the capability sets but the bounding one to $VX_PROBE_OUT and ends the process (42).
 #include <unistd.h>
 
 #include <QGenericPlugin>
@@ -9,7 +8,6 @@
 class CapabilityProbe : public QGenericPlugin {
   Q_OBJECT
   Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "CapabilityProbe.json")
-
  public:
   QObject* create(const QString&, const QString&) override {
     std::ifstream status("/proc/self/status");
@@ -20,5 +18,4 @@ class CapabilityProbe : public QGenericPlugin {
     ::_exit(42);
   }
 };
-
 #include "CapabilityProbe.moc"

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -80,72 +79,51 @@ TEST_F(Program, AnUnwritableCardLogStopsBeforeAnyPortIsTouched) {
   EXPECT_FALSE(fs::exists(root / "home" / ".config" / "vexmor" / "registry" / "user.reg"));
 }
 
-std::string Slurp(const fs::path& path) {
-  std::ostringstream out;
-  out << std::ifstream(path).rdbuf();
-  return out.str();
-}
+std::string Slurp(const fs::path& p) { return (std::ostringstream() << std::ifstream(p).rdbuf()).str(); }
 
-// A copy given cap_sys_rawio+ep, run by strace as uid 65534 (or as root) with a Qt plugin of the
-// test's own on QT_PLUGIN_PATH. strace fails every ioperm (injected EPERM), so no row can reach a
-// real port whatever the kernel grants; the trace shows what was asked, and when.
+// A copy given cap_sys_rawio+ep, run as uid 65534 (or root) with a Qt plugin of the test's own, by
+// strace failing every ioperm (so no row reaches a real port) and showing what was asked, and when.
 TEST_F(Program, PortRightServesTheListedCardPortsOnlyAndIsGoneBeforeAnythingElse) {
   if (::geteuid() != 0 || std::system("command -v setcap strace setpriv >/dev/null") != 0)
     GTEST_SKIP() << "needs root with setcap, strace and setpriv (CI has them)";
   const fs::path bin = root / "bin", hives = root / "home/.config/vexmor/registry";
   fs::create_directories(hives);
-  fs::create_directories(bin);
-  fs::copy_file(VOLSAR_EXE, bin / "Volsar.exe");
+  fs::copy_file(VOLSAR_EXE, (fs::create_directories(bin), bin / "Volsar.exe"));
   ASSERT_EQ(std::system(("setcap cap_sys_rawio+ep " + (bin / "Volsar.exe").string()).c_str()), 0);
   ::chmod(root.c_str(), 0777);  // for the probe's record
-  struct Row {
-    const char* env;       // VEXMOR_PORTS=..., and as root or not
-    const char* port;      // the hive's "Port", or ""
-    const char* list;      // ports.allow beside the copy and its mode, or ""
-    int status;            // 42: the probe ran
-    const char* ioperm;    // the first port asked for, or "" for none
-    const char* message;
-  } rows[] = {
-      {"", "60", "", 42, "", ""},
-      {"VEXMOR_PORTS=emulated", "", "", 42, "", ""},
-      {"VEXMOR_PORTS=direct", "", "", 1, "0x332", "kernel refuses"},
-      {"VEXMOR_PORTS=direct", "60", "", 1, "", "base port 0x0060 is not one the administrator"},
-      {"VEXMOR_PORTS=direct", "220", "0644 # two\n0x330\n 0x220  # ISA\n", 1, "0x222", "refuses"},
-      {"VEXMOR_PORTS=direct", "", "0644 0x220\n", 1, "", "0x0330 is not one"},
-      {"VEXMOR_PORTS=direct", "220", "0666 0x220\n", 1, "", "others may write it"},
-      {"VEXMOR_PORTS=direct root", "60", "", 1, "0x62", "kernel refuses"},
+  // VEXMOR_PORTS (root: as root), Port, ports.allow, status (42: the probe ran), ioperm, message.
+  const char* rows[][6] = {
+      {"", "60", "", "42", "", ""},
+      {"direct", "", "", "1", "0x332", "kernel refuses"},
+      {"direct", "60", "", "1", "", "base port 0x0060 is not one the administrator"},
+      {"direct", "220", "0644 # two\n0x330\n 0x220  # ISA\n", "1", "0x222", "kernel refuses"},
+      {"direct", "220", "0666 0x220\n", "1", "", "others may write it"},
+      {"direct root", "60", "", "1", "0x62", "kernel refuses"},
   };
-  for (const Row& row : rows) {
-    const std::string env = row.env;
-    SCOPED_TRACE(env + " " + row.port + " " + row.list);
-    fs::remove(hives / "user.reg");
-    fs::remove(bin / "ports.allow");
-    fs::remove(root / "caps");
-    if (*row.port)
+  for (const auto& row : rows) {
+    const std::string ports = row[0], port = row[1], list = row[2], ioperm = row[4];
+    SCOPED_TRACE(ports + " " + port + " " + list);
+    for (const fs::path& old : {hives / "user.reg", bin / "ports.allow", root / "caps"}) fs::remove(old);
+    if (!port.empty())
       std::ofstream(hives / "user.reg") << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Vexmor_Rec]\n"
-                                        << "\"Port\"=dword:00000" << row.port << "\n";
-    if (*row.list) {
-      std::ofstream(bin / "ports.allow") << row.list + 5;
-      ::chmod((bin / "ports.allow").c_str(), std::stoi(row.list, nullptr, 8));
-    }
-    const bool asRoot = env.find("root") != std::string::npos;
+                                        << "\"Port\"=dword:00000" << port << "\n";
+    if (!list.empty() && (std::ofstream(bin / "ports.allow") << list.substr(5), true))
+      ::chmod((bin / "ports.allow").c_str(), std::stoi(list, nullptr, 8));
+    const bool asRoot = ports.find("root") != std::string::npos;
     const Outcome out = Run(
         "QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" PROBE_PLUGINS " QT_QPA_GENERIC_PLUGINS=vxprobe "
-        "VX_PROBE_OUT=" + (root / "caps").string() + " " + env.substr(0, env.find(" root")),
-        "strace -f -qq -o " + (root / "trace").string() +
-            " -e trace=ioperm,capset,write -e inject=ioperm:error=EPERM " +
-            (asRoot ? "" : "setpriv --reuid=65534 --regid=65534 --clear-groups "),
+        "VX_PROBE_OUT=" + (root / "caps").string() + (ports.empty() ? "" : " VEXMOR_PORTS=direct"),
+        "strace -f -qq -o " + (root / "trace").string() + " -e trace=ioperm,capset,write " +
+            "-e inject=ioperm:error=EPERM " + (asRoot ? "" : "setpriv --reuid=65534 --regid=65534 --clear-groups "),
         bin / "Volsar.exe");
-    EXPECT_EQ(out.status, row.status) << out.stderrText;
-    EXPECT_NE(out.stderrText.find(row.message), std::string::npos) << out.stderrText;
-    const std::string trace = Slurp(root / "trace");
-    EXPECT_EQ(trace.find("ioperm("), *row.ioperm ? trace.find(std::string("ioperm(") + row.ioperm + ",")
-                                                 : std::string::npos) << trace;
+    EXPECT_EQ(out.status, std::stoi(row[3])) << out.stderrText;
+    EXPECT_NE(out.stderrText.find(row[5]), std::string::npos) << out.stderrText;
+    const std::string trace = Slurp(root / "trace"), zero = "\t0000000000000000\n";
+    EXPECT_EQ(trace.find("ioperm("), trace.find("ioperm(" + (ioperm.empty() ? "x" : ioperm) + ","));
     // Every right is gone before the panel says anything, and so before Qt and the plugin.
     const std::size_t dropped = trace.rfind("{effective=0, permitted=0, inheritable=0}) = 0");
-    EXPECT_LT(dropped, std::min(trace.find("write(2, \"Volsar: "), trace.size())) << trace;
-    const std::string zero = "\t0000000000000000\n";
-    EXPECT_EQ(Slurp(root / "caps"), row.status != 42 ? "" :
+    EXPECT_LT(dropped, trace.find("write(2, \"Volsar: ")) << trace;
+    EXPECT_EQ(Slurp(root / "caps"), out.status != 42 ? "" :
               "CapInh:" + zero + "CapPrm:" + zero + "CapEff:" + zero + "CapAmb:" + zero);
   }
 }

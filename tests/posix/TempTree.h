@@ -94,14 +94,11 @@ class TempTree {
   std::map<std::string, std::optional<std::string>> saved_;
 };
 
-// Runs body in a child process as uid and gid 65534 when the test runs as root (CI does), else as
-// the test's own user, whom modes such as 0000 and 0444 deny as well; answers its result (-1: it
-// did not exit). What the body reaches must be open to others.
+// body's result, run in a child as uid 65534 under root (CI), else as the test's own user (-1: no exit).
 inline int AsOtherUser(const std::function<int()>& body) {
   const pid_t child = ::fork();
-  if (child == 0)
-    ::_exit(::geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(65534) || ::setuid(65534))
-                ? 120 : body());
+  if (child == 0) ::_exit(::geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(65534) ||
+                                               ::setuid(65534)) ? 120 : body());
   int raw = 0;
   return child > 0 && ::waitpid(child, &raw, 0) == child && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }

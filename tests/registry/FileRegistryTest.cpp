@@ -1,7 +1,6 @@
 // The file-backed registry on real temporary folders: statuses, sizes, damaged hives, folders that
 // are missing or cannot be made, deletions, and several writers at once.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "../posix/TempTree.h"
 #include "TempFolder.h"
 #include "panel/SettingsStore.h"
 #include "platform/posix/registry/FileRegistry.h"
@@ -374,46 +372,6 @@ TEST(FileRegistry, HiveThatCannotBeReadIsLeftAlone) {
   // The other hive works as ever.
   SetDword(f.registry, vx::kHKeyLocalMachine, "SOFTWARE\\X", "y", 7);
   EXPECT_EQ(Dword(f.registry, vx::kHKeyLocalMachine, "SOFTWARE\\X", "y"), 7u);
-}
-
-// Keys open with full access: as another user, a hive this one may not read answers access denied,
-// and so does a machine hive it may not replace; a read-only user hive still opens, and a missing
-// hive is missing whatever its folder allows.
-TEST(FileRegistry, HiveRightsDecideHowKeysOpen) {
-  struct Case {
-    bool machine;
-    int fileMode, folderMode;  // fileMode -1: no hive
-    vx::Status open;
-  } cases[] = {{true, 0666, 0777, vx::kOk},           {true, 0000, 0777, vx::kAccessDenied},
-               {true, 0444, 0777, vx::kAccessDenied}, {true, 0666, 0555, vx::kAccessDenied},
-               {true, -1, 0555, vx::kFileNotFound},   {false, 0000, 0777, vx::kAccessDenied},
-               {false, 0444, 0555, vx::kOk}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.machine) + " " + std::to_string(c.fileMode) + " " +
-                 std::to_string(c.folderMode));
-    TempFolder tmp;
-    const vx::RegKey root = c.machine ? vx::kHKeyLocalMachine : vx::kHKeyCurrentUser;
-    const std::string hive = tmp / (c.machine ? "system.reg" : "user.reg");
-    const std::string text = std::string("REGEDIT4\n\n[HKEY_") +
-                             (c.machine ? "LOCAL_MACHINE" : "CURRENT_USER") + "\\S]\n\"v\"=dword:00000007\n\n";
-    if (c.fileMode >= 0) {
-      WriteText(hive, text);
-      ::chmod(hive.c_str(), c.fileMode);
-    }
-    ::chmod(tmp.Path().c_str(), c.folderMode);
-    EXPECT_EQ(vx::test::AsOtherUser([&] {
-                Fixture f(tmp.Path());
-                vx::RegKey k = 0;
-                const vx::Status status = f.registry.OpenKey(root, "S", &k);
-                return status == vx::kOk && Dword(f.registry, root, "S", "v") != 7 ? 99 : int(status);
-              }),
-              c.open);
-    ::chmod(tmp.Path().c_str(), 0700);
-    if (c.fileMode >= 0) {
-      ::chmod(hive.c_str(), 0600);
-      EXPECT_EQ(ReadText(hive), text);
-    }
-  }
 }
 
 TEST(FileRegistry, MissingFolderIsCreatedOnTheFirstWriteOnly) {

@@ -478,20 +478,17 @@ bool Step(int argc, char** argv, int& i) {
   if (step == "rights" && need(2)) {
     const std::string key = arg(0), level = arg(1);
     i += 2;
-    HKEY handle = nullptr;
     char everyone[] = "EVERYONE";
     EXPLICIT_ACCESSA access = {};
     ::BuildExplicitAccessWithNameA(&access, everyone, level == "read" ? KEY_READ : KEY_ALL_ACCESS,
                                    SET_ACCESS, NO_INHERITANCE);
-    PACL acl = nullptr;
-    const bool set =
-        ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC, &handle) == 0 &&
-        ::SetEntriesInAclA(1, &access, nullptr, &acl) == 0 &&
+    HKEY handle = nullptr;
+    PACL acl = nullptr;  // both left to the process's end
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC, &handle) ||
+        ::SetEntriesInAclA(1, &access, nullptr, &acl) ||
         ::SetSecurityInfo(handle, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION |
-                          PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr) == 0;
-    if (acl) ::LocalFree(acl);
-    if (handle) ::RegCloseKey(handle);
-    if (!set) return Fail("cannot set the rights of " + key);
+                          PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr))
+      return Fail("cannot set the rights of " + key);
     Ok(key + ": " + level + " access for everyone");
     return true;
   }
