@@ -6,7 +6,8 @@
 //   ... DirectPorts::Acquire(ranges) ...
 //   DropAllRights();
 //
-// Each answers "" or what failed.
+// Each answers "" or what failed. Root run as itself (real uid 0, no secure-execution mode) has no
+// right beyond its user's, and keeps what it holds.
 #pragma once
 
 #include <string>
