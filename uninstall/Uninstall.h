@@ -30,6 +30,8 @@ struct UninstallPlatform {
   vx::Files* files = nullptr;
   vx::ShellLinks* shell = nullptr;
   vx::Profile* profile = nullptr;
+  // Whose rights the uninstall needs, for the message when the registration refuses them.
+  const char* installerRights = "the account that installed the panel";
 };
 
 // The working storage of one run, shared by the procedure, the sweep and the removal list.
@@ -67,11 +69,18 @@ inline constexpr const char* kThemeIconFolder = "apps";
 inline constexpr const char* kThemeIconFileName = "vexmor-recording.png";
 inline constexpr const char* kCantDeleteFile = "Can't delete the file named:";
 inline constexpr const char* kCantDeleteDirectory = "Can't delete the directory named";
+inline constexpr const char* kCantOpenRegistration = "Can't open the registration named:";
+inline constexpr const char* kRegistrationKeyName =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vexmor_Rec";
+
+// How a run ended: done (whatever single deletions failed), or refused before anything was
+// touched because the registration exists but denies this account the access the uninstall needs.
+enum class UninstallOutcome { kDone, kRefused };
 
 // The whole procedure, with the dialog as owner of its message boxes.
-void RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform);
+UninstallOutcome RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform);
 // The same on storage the caller provides (and may look at afterwards).
-void RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform,
+UninstallOutcome RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform,
                   UninstallState& state);
 
 // Deletes the file TargetPath names; any failure but a missing file is reported. A TargetPath whose

@@ -9,6 +9,7 @@ bool CUninstallApp::InitInstance() {
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;
+    m_exitStatus = dialog.Refused() ? 1 : 0;
   }
   return false;
 }

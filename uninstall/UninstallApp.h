@@ -1,5 +1,5 @@
 // CUninstallApp: the uninstaller's application object. Its start-up is the shell's with nothing of
-// its own before or after the dialog.
+// its own before or after the dialog; the run ends with status 1 when the uninstall was refused.
 #pragma once
 
 #include "shell/WinApp.h"
@@ -14,7 +14,10 @@ class CUninstallApp : public CWinApp {
   const UninstallPlatform& Platform() const { return m_platform; }
 
   bool InitInstance() override;
+  // 1 when the uninstall was refused for want of rights, else 0.
+  int ExitInstance() override { return m_exitStatus; }
 
  private:
   UninstallPlatform m_platform;
+  int m_exitStatus = 0;
 };

@@ -6,6 +6,6 @@ CUninstallDlg::CUninstallDlg(const UninstallPlatform& platform)
     : CDialog(IDD_UNINSTALL, nullptr), m_platform(platform) {}
 
 void CUninstallDlg::OnOK() {
-  RunUninstall(*this, m_platform);
+  m_outcome = RunUninstall(*this, m_platform);
   CDialog::OnOK();
 }

@@ -11,6 +11,10 @@ class CUninstallDlg : public CDialog {
 
   void OnOK() override;
 
+  // Whether OK met a registration this account may not open (and so touched nothing).
+  bool Refused() const { return m_outcome == UninstallOutcome::kRefused; }
+
  private:
   const UninstallPlatform& m_platform;
+  UninstallOutcome m_outcome = UninstallOutcome::kDone;
 };

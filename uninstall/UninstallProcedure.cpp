@@ -1,6 +1,7 @@
 // The uninstall procedure: registry keys, install folder, file deletions, shortcut removal, residue
 // check and the hand-over to the removal list, in that order.
 #include <cstring>
+#include <string>
 
 #include "uninstall/PathText.h"
 #include "uninstall/Uninstall.h"
@@ -24,11 +25,9 @@ void NameTarget(UninstallState& state, const char* extension) {
   state.TargetFits = fits && state.InstallDirLen != 0;
 }
 
-// The install folder prefix from the uninstall registration; the key is deleted once read.
-// Answers whether the key could be opened.
-bool ReadRegistration(vx::Registry& registry, UninstallState& state) {
-  vx::RegKey key = 0;
-  if (registry.OpenKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, &key) != vx::kOk) return false;
+// The install folder prefix from the uninstall registration opened as key; the key is deleted
+// once read.
+void ReadRegistration(vx::Registry& registry, vx::RegKey key, UninstallState& state) {
   state.InstallDirLen = 0;
   std::uint32_t type = vx::kRegSz;
   std::uint32_t size = vx::kMaxPath;
@@ -43,7 +42,15 @@ bool ReadRegistration(vx::Registry& registry, UninstallState& state) {
   }
   registry.CloseKey(key);
   registry.DeleteKey(vx::kHKeyLocalMachine, kRegistrationKeyPath);
-  return true;
+}
+
+// The message of a registration this account may not open: the key, and whose rights it takes.
+void TellRefused(vx::MessageOwner& owner, const UninstallPlatform& platform) {
+  std::string text = kRegistrationKeyName;
+  text += "\n\nThe uninstall needs the rights of ";
+  text += platform.installerRights ? platform.installerRights : "the account that installed it";
+  text += ". Nothing was removed.";
+  owner.MessageBoxA(text.c_str(), kCantOpenRegistration, vx::kMbOk);
 }
 
 // The current folder as the install prefix, with a separator appended when it lacks one. A folder
@@ -195,20 +202,31 @@ void DeleteTargetFile(vx::MessageOwner& owner, vx::Files& files, UninstallState&
   owner.MessageBoxA(state.TargetPath, kCantDeleteFile, vx::kMbOk);
 }
 
-void RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform) {
+UninstallOutcome RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform) {
   UninstallState state;
-  RunUninstall(owner, platform, state);
+  return RunUninstall(owner, platform, state);
 }
 
-void RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform,
-                  UninstallState& state) {
+UninstallOutcome RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform,
+                              UninstallState& state) {
   state = UninstallState{};
   vx::Registry& registry = *platform.registry;
   vx::Files& files = *platform.files;
 
+  // The registration is opened first: one this account may not open means the panel was
+  // installed with rights it lacks, and the current folder is no stand-in for its install
+  // folder, so nothing at all is touched. A missing one (or any other answer) falls back below.
+  vx::RegKey registration = 0;
+  const vx::Status opened =
+      registry.OpenKey(vx::kHKeyLocalMachine, kRegistrationKeyPath, &registration);
+  if (opened == vx::kAccessDenied) {
+    TellRefused(owner, platform);
+    return UninstallOutcome::kRefused;
+  }
+
   registry.DeleteKey(vx::kHKeyCurrentUser, kSettingsKeyPath);
-  if (!ReadRegistration(registry, state) || state.InstallDirLen == 0)
-    UseCurrentDirectory(files, state);
+  if (opened == vx::kOk) ReadRegistration(registry, registration, state);
+  if (opened != vx::kOk || state.InstallDirLen == 0) UseCurrentDirectory(files, state);
 
   NameTarget(state, "exe");
   DeleteTargetFile(owner, files, state);
@@ -223,7 +241,7 @@ void RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform,
   }
 
   // Without an install folder nothing else is relative to anything: no residue, no rename entries.
-  if (state.InstallDirLen == 0) return;
+  if (state.InstallDirLen == 0) return UninstallOutcome::kDone;
 
   state.FolderEmpty = InstallFolderEmpty(files, state);
 
@@ -235,4 +253,5 @@ void RunUninstall(vx::MessageOwner& owner, const UninstallPlatform& platform,
   state.TargetFits = PutText(state.TargetPath, state.InstallDirLen, kUninstallerFileName);
 
   ScheduleRemoval(owner, platform, state);
+  return UninstallOutcome::kDone;
 }

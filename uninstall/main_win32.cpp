@@ -27,6 +27,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   const vx::ProgramResources& resources = UninstallResources();
   vx::win32::Win32Toolkit toolkit(instance, resources.helpFile, nullptr);
-  theApp.SetPlatform({&registry, &files, &shell, &profile});
+  UninstallPlatform platform{&registry, &files, &shell, &profile};
+  platform.installerRights = "an administrator, the account that installed the panel";
+  theApp.SetPlatform(platform);
   return AfxWinMain(theApp, toolkit);
 }

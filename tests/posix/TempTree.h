@@ -3,12 +3,15 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -91,5 +94,14 @@ class TempTree {
   std::string root_;
   std::map<std::string, std::optional<std::string>> saved_;
 };
+
+// body's result, run in a child as uid 65534 under root (CI), else as the test's own user (-1: no exit).
+inline int AsOtherUser(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(::geteuid() == 0 && (::setgroups(0, nullptr) || ::setgid(65534) ||
+                                               ::setuid(65534)) ? 120 : body());
+  int raw = 0;
+  return child > 0 && ::waitpid(child, &raw, 0) == child && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
 
 }  // namespace vx::test

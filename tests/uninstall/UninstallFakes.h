@@ -57,6 +57,7 @@ class Registry : public vx::Registry {
 
   vx::Status OpenKey(vx::RegKey root, const char* subKey, vx::RegKey* result) override {
     log_.push_back(std::string("OpenKey ") + subKey);
+    if (auto refused = openErrors.find(subKey); refused != openErrors.end()) return refused->second;
     auto it = keys.find({root, subKey});
     if (it == keys.end()) return vx::kFileNotFound;
     open_[++lastHandle_] = it->first;
@@ -102,6 +103,7 @@ class Registry : public vx::Registry {
 
   std::map<KeyId, std::map<std::string, Value>> keys;
   vx::Status queryError = vx::kOk;
+  std::map<std::string, vx::Status> openErrors;  // what OpenKey answers for a key, whether or not it exists
 
  private:
   Log& log_;

@@ -2,6 +2,9 @@
 // folder, a desktop with desktop entries, links, a link loop and nested folders, and WININIT.INI.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 
 #include "../posix/TempTree.h"
@@ -135,6 +138,34 @@ TEST_F(PosixUninstall, ReadOnlyStaysReportedMissingStaysSilent) {
   EXPECT_EQ(owner.boxes[0].text, install + "/Volsar.hlp");
   EXPECT_EQ(owner.boxes[0].caption, "Can't delete the file named:");
   EXPECT_FALSE(tree.Exists("opt/vexmor/Volsar.gid"));
+}
+
+// Another account's registration, run from the user's own folder with a Volsar.exe: nothing touched.
+TEST_F(PosixUninstall, RegistrationOfAnotherAccountStopsBeforeAnything) {
+  const std::string work = tree.Folder("home/work"), hives = tree.Path("home/.config/vexmor/registry");
+  tree.Write("home/work/Volsar.exe", "the user's own");
+  const std::string before = tree.Read("home/.config/vexmor/registry/system.reg");
+  for (const auto& e : std::filesystem::recursive_directory_iterator(tree.Root()))
+    ::chmod(e.path().c_str(), e.is_directory() ? 0755 : 0644);
+  ::chmod(tree.Root().c_str(), 0755);
+  for (const auto& [file, folder] : {std::pair{0000, 0755}, {0600, 0755}, {0444, 0755}, {0644, 0555}}) {
+    if (file == 0600 && ::geteuid() != 0) continue;  // another owner's only under root
+    ::chmod((hives + "/system.reg").c_str(), file);
+    ::chmod(hives.c_str(), folder);
+    EXPECT_EQ(vx::test::AsOtherUser([&] {
+                vx::posix::FileRegistry registry(hives, nullptr);
+                vx::posix::PosixFiles files;
+                vx::posix::DesktopLinks shell(&files.Folders());
+                vx::posix::IniProfile profile;
+                return ::chdir(work.c_str()) == 0 &&
+                       RunUninstall(owner, {&registry, &files, &shell, &profile}) == UninstallOutcome::kRefused;
+              }), 1) << file << " " << folder;
+    ::chmod((hives + "/system.reg").c_str(), 0644);
+    ::chmod(hives.c_str(), 0755);
+    EXPECT_EQ(tree.Read("home/.config/vexmor/registry/system.reg"), before);
+    EXPECT_TRUE(KeyExists(vx::kHKeyCurrentUser, kSettingsKeyPath));
+    EXPECT_TRUE(tree.Exists("home/work/Volsar.exe") && tree.Exists("opt/vexmor/Volsar.hlp"));
+  }
 }
 
 }  // namespace

@@ -62,7 +62,10 @@ TEST_F(Procedure, RegisteredInstallIsRemovedInOrder) {
   Run();
 
   const fake::Log& log = m.log;
-  EXPECT_EQ(log.front(), "DeleteKey HKCU Software\\Vexmor_Rec");
+  // The registration is opened before anything is touched.
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], std::string("OpenKey ") + kRegistrationKeyPath);
+  EXPECT_EQ(log[1], "DeleteKey HKCU Software\\Vexmor_Rec");
   const int close = fake::IndexOf(log, "CloseKey");
   const int hklm = fake::IndexOf(log, std::string("DeleteKey HKLM ") + kRegistrationKeyPath);
   ASSERT_GE(close, 0);
@@ -139,6 +142,20 @@ TEST_F(Procedure, CurrentFolderStandsInForAMissingRegistration) {
     // No key was opened, so no deletion of it is attempted; the settings key goes all the same.
     EXPECT_EQ(fake::CountPrefix(machine.log, "DeleteKey HKLM"), 0);
     EXPECT_TRUE(fake::Has(machine.log, "DeleteKey HKCU Software\\Vexmor_Rec"));
+  }
+}
+
+// Refused rights stop the run with one message before any other call; other answers fall back.
+TEST_F(Procedure, RegistrationOpenAnswers) {
+  for (const vx::Status open : {vx::kAccessDenied, vx::kFileNotFound, vx::kBadDatabase}) {
+    fake::Machine machine;
+    machine.registry.openErrors[kRegistrationKeyPath] = open;
+    const bool refused = RunUninstall(machine.owner, machine.Platform()) == UninstallOutcome::kRefused;
+    EXPECT_EQ(refused, open == vx::kAccessDenied) << open;
+    EXPECT_EQ(machine.log.size() == 2 ? machine.log[1] : "", !refused ? "" :
+              "MessageBox Can't open the registration named: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\"
+              "Windows\\CurrentVersion\\Uninstall\\Vexmor_Rec\n\nThe uninstall needs the rights of "
+              "the account that installed the panel. Nothing was removed.") << open;
   }
 }
 

@@ -33,10 +33,13 @@
 //   link LNK TARGET              saves a shell link LNK that points at TARGET
 //   target LNK                   prints the target of shell link LNK
 //   desktop                      prints the desktop folder (CSIDL_DESKTOPDIRECTORY)
+//   rights KEY read|full         gives everyone only read access to HKEY_LOCAL_MACHINE\KEY (an
+//                                open with KEY_ALL_ACCESS is then refused), or full access again
 //
 // Every step prints one line; the first failure ends the run with exit status 1.
 #include <windows.h>
 
+#include <aclapi.h>
 #include <commctrl.h>
 #include <objbase.h>
 #include <objidl.h>
@@ -471,6 +474,23 @@ bool Step(int argc, char** argv, int& i) {
     const char* target = arg(1);
     i += 2;
     return SaveLink(lnk, target);
+  }
+  if (step == "rights" && need(2)) {
+    const std::string key = arg(0), level = arg(1);
+    i += 2;
+    char everyone[] = "EVERYONE";
+    EXPLICIT_ACCESSA access = {};
+    ::BuildExplicitAccessWithNameA(&access, everyone, level == "read" ? KEY_READ : KEY_ALL_ACCESS,
+                                   SET_ACCESS, NO_INHERITANCE);
+    HKEY handle = nullptr;
+    PACL acl = nullptr;  // both left to the process's end
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, WRITE_DAC, &handle) ||
+        ::SetEntriesInAclA(1, &access, nullptr, &acl) ||
+        ::SetSecurityInfo(handle, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION |
+                          PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr))
+      return Fail("cannot set the rights of " + key);
+    Ok(key + ": " + level + " access for everyone");
+    return true;
   }
   if (step == "desktop") {
     LPITEMIDLIST items = nullptr;

@@ -464,6 +464,23 @@ check "  both keys too" vx_reg query "$registration"
 check "  no [Rename] entry was written" \
   bash -c "! grep -qs pelzorn '$drive_c/windows/wininit.ini'"
 
+if [ "$family" = NT ]; then
+  # An account without the installer's rights: the registration refuses KEY_ALL_ACCESS.
+  refused="Can't open the registration named:" work="$drive_c/users/Public/work"
+  mkdir -p "$work" && echo "mine" >"$work/Volsar.exe" && drive rights "${registration#*\\}" read >/dev/null
+  (cd "$work" && timeout -k 5 60 "$vx_wine_loader" "$install/pelzorn.exe") &
+  pid=$!
+  check "A registration the account may not open stops the uninstall with one message naming it" \
+    drive wait "$uninstaller" keys "$uninstaller" return says "$refused" 'Uninstall\Vexmor_Rec' \
+      says "$refused" 'rights of an administrator' keys "$refused" return gone "$uninstaller"
+  wait $pid
+  check "  status 1" test $? = 1
+  check "  files, shortcuts, the user's own Volsar.exe and both keys are all still there" \
+    eval 'test -f "$install/Volsar.exe" -a -f "$desktop/Volsar.lnk" -a -f "$work/Volsar.exe" &&
+      vx_reg query "$registration" && vx_reg query "$settings"'
+  drive rights "${registration#*\\}" full >/dev/null
+fi
+
 (cd "$install" && timeout -k 5 60 "$vx_wine_loader" pelzorn.exe) &
 pid=$!
 check "Enter on the confirmation runs the uninstall (OK is the default button)" \

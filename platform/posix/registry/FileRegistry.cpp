@@ -251,7 +251,7 @@ struct FileRegistry::State {
       h.loaded = true;
     }
     Tell("read:" + h.file, h.file + ": cannot be read (" + ErrorText(error) +
-                               "); it is left untouched and the defaults are used");
+                               "); it is left untouched and its keys answer access denied");
     return h.blocked;
   }
 
@@ -353,6 +353,15 @@ struct FileRegistry::State {
     return kOk;
   }
 
+  // Whether this process may replace the hive: its folder takes new files and, when the hive
+  // exists, the hive itself is writable (a read-only hive says it is not to be changed). A hive
+  // that does not exist yet is writable when its folder is, or will be made.
+  bool MayWrite(const HiveFile& h) const {
+    if (::faccessat(AT_FDCWD, h.file.c_str(), F_OK, AT_EACCESS) != 0) return true;
+    return ::faccessat(AT_FDCWD, h.file.c_str(), W_OK, AT_EACCESS) == 0 &&
+           ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+  }
+
   bool KeyExists(const HiveFile& h, const std::string& path) const {
     return path == h.root || h.model.Exists(path);
   }
@@ -401,6 +410,10 @@ Status FileRegistry::OpenKey(RegKey root, const char* subKey, RegKey* result) {
   if (status != kOk) return status;
   auto& h = m_state->hives[hive];
   m_state->Refresh(h);
+  // Keys are opened with full access: a hive that cannot be read is no empty hive, and the
+  // machine's hive must also be one this account may write.
+  if (h.blocked != kOk) return kAccessDenied;
+  if (hive == 1 && !m_state->MayWrite(h)) return kAccessDenied;
   if (!m_state->KeyExists(h, path)) return kFileNotFound;
   *result = m_state->NewHandle(hive, std::move(path));
   return kOk;

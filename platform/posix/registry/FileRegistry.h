@@ -19,7 +19,11 @@
 //
 // A hive that is not REGEDIT4 text at all is never overwritten: it is renamed to
 // <hive>.damaged-<date>-<time> and the object goes on with an empty hive. A hive that cannot be read
-// (a folder in its place, no permission) is left alone and this object does not write it. Lines of
+// (a folder in its place, no permission) is left alone and this object does not write it; OpenKey
+// answers ERROR_ACCESS_DENIED for its keys, not "missing". Keys are opened with full access, so
+// OpenKey also answers ERROR_ACCESS_DENIED for the keys of a system.reg this process may not replace
+// (the file read-only, or its folder not writable), as Windows does for HKEY_LOCAL_MACHINE to an
+// account without the rights; a read-only user.reg still opens, so the panel keeps loading. Lines of
 // a readable hive that are not understood are kept, as comments. Each such problem is told once per
 // object through warn, as one line naming the file.
 #pragma once
