@@ -19,6 +19,12 @@ struct FindData {
   char name[kMaxPath] = {};
 };
 
+// What tells one folder from another whatever path leads to it: device and inode on POSIX.
+struct FolderId {
+  std::uint64_t device = 0, inode = 0;
+  friend bool operator==(const FolderId&, const FolderId&) = default;
+};
+
 using FindHandle = std::intptr_t;
 inline constexpr FindHandle kInvalidFind = -1;  // INVALID_HANDLE_VALUE
 
@@ -48,6 +54,15 @@ class Files {
   // The error number of the last failed call above: 2 for a missing file, 3 for a missing folder on
   // the path, 5 for a folder where a file is expected or a refused permission.
   virtual std::uint32_t GetLastError() = 0;
+
+  // The identity of the folder an absolute path names, the path looked up as the file system
+  // follows it (links, "..", "." and repeated separators included). False when it names no folder
+  // that can be reached, and on a platform whose folders have no such identity (Windows: paths
+  // are compared as they are spelled there).
+  virtual bool FolderIdentity(const char* path, FolderId* id) {
+    (void)path, (void)id;
+    return false;
+  }
 
   // GetCurrentDirectoryA: length without terminator; 0 on failure; when the buffer is too small, the
   // room needed (terminator included) and nothing written.

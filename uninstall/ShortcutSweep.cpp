@@ -15,6 +15,49 @@ namespace {
 // The shortcut's target arrives in a buffer of 520 bytes (the size of a wide path).
 constexpr int kTargetBufferSize = 2 * vx::kMaxPath;
 
+// The last separator in a path, or nothing.
+const char* LastSeparator(const char* path, char separator) {
+  const char* last = nullptr;
+  for (; *path; ++path)
+    if (*path == separator) last = path;
+  return last;
+}
+
+// Whether a shortcut's target names the file TargetPath names: the same name in the same folder.
+// Folders are compared by identity, each looked up once (TargetPath's for the run, a target's when
+// it differs from the last one looked up); a target whose folder cannot be looked up is another
+// file. Without the identity of TargetPath's folder the whole paths are compared as spelled.
+bool SameTarget(const char* target, UninstallState& state, vx::Files& files) {
+  const char separator = files.Separator();
+  const bool caseSensitive = files.CaseSensitiveNames();
+  const char* targetName = LastSeparator(target, separator);
+  const char* installName = LastSeparator(state.TargetPath, separator);
+  // (Equal spellings have equal last parts: this test alone changes no spelled comparison.)
+  if (!targetName || !installName) return SameName(target, state.TargetPath, caseSensitive);
+  if (!SameName(targetName + 1, installName + 1, caseSensitive)) return false;
+  // A folder is spelled up to its last separator, the separator itself for the root.
+  auto folderLength = [](const char* path, const char* name) {
+    return name == path ? std::size_t{1} : static_cast<std::size_t>(name - path);
+  };
+  if (state.InstallIdentity == 0) {
+    char folder[vx::kMaxPath];
+    const std::size_t length = folderLength(state.TargetPath, installName);
+    std::memcpy(folder, state.TargetPath, length);
+    folder[length] = '\0';
+    state.InstallIdentity = files.FolderIdentity(folder, &state.InstallFolder) ? 1 : -1;
+  }
+  if (state.InstallIdentity < 0) return SameName(target, state.TargetPath, caseSensitive);
+  const std::size_t length = folderLength(target, targetName);
+  if (length >= vx::kMaxPath) return false;
+  if (state.LookedUp == 0 || std::strncmp(state.LookedUpFolder, target, length) != 0 ||
+      state.LookedUpFolder[length] != '\0') {
+    std::memcpy(state.LookedUpFolder, target, length);
+    state.LookedUpFolder[length] = '\0';
+    state.LookedUp = files.FolderIdentity(state.LookedUpFolder, &state.LookedUpId) ? 1 : -1;
+  }
+  return state.LookedUp > 0 && state.LookedUpId == state.InstallFolder;
+}
+
 // Whether the file WorkPath names is a shortcut to TargetPath. Every call must answer exactly S_OK.
 bool IsShortcutToTarget(UninstallState& state, const UninstallPlatform& platform) {
   vx::Guid classId{};
@@ -27,7 +70,7 @@ bool IsShortcutToTarget(UninstallState& state, const UninstallPlatform& platform
     char target[kTargetBufferSize] = {};
     if (link.GetPath(target, kTargetBufferSize) == vx::kSOk) {
       target[kTargetBufferSize - 1] = '\0';
-      matches = SameName(target, state.TargetPath, platform.files->CaseSensitiveNames());
+      matches = SameTarget(target, state, *platform.files);
     }
   }
   link.ReleasePersistFile();

@@ -52,6 +52,16 @@ struct UninstallState {
   vx::FindData Find;
   // The shell-link object both sweeps examine shortcuts with.
   vx::ShellLink* Link = nullptr;
+  // The identity of TargetPath's folder, looked up when the first target with its file name comes:
+  // 0 not yet, 1 known, -1 none (a platform without folder identities, or a folder that is gone:
+  // targets are then compared as spelled).
+  int InstallIdentity = 0;
+  vx::FolderId InstallFolder;
+  // The folder part of the target last looked up, and what the look-up gave (1 a folder, -1 none,
+  // 0 nothing looked up yet): targets in one folder cost one look-up.
+  char LookedUpFolder[vx::kMaxPath] = {};
+  int LookedUp = 0;
+  vx::FolderId LookedUpId;
 };
 
 // Bits of the status the sweep returns for a folder.
@@ -89,6 +99,9 @@ void DeleteTargetFile(vx::MessageOwner& owner, vx::Files& files, UninstallState&
 
 // Walks the folder in WorkPath (pathLen characters, no trailing separator), deletes the shortcuts to
 // TargetPath below it and removes each folder that held nothing else. Answers the status bits.
+// A shortcut's target is TargetPath when their last parts are the same name and their folders the
+// same folder, whatever path leads there; where the platform cannot tell TargetPath's folder by
+// identity (Windows, or a folder that no longer exists), when the paths are spelled the same.
 std::uint8_t SweepShortcuts(UninstallState& state, const UninstallPlatform& platform,
                             unsigned pathLen, std::uint8_t status);
 

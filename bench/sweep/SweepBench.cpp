@@ -275,8 +275,10 @@ int main(int argc, char** argv) {
     std::perror("mkdtemp");
     return 1;
   }
-  // The target as it stands after the uninstaller deleted it: a path in the install folder.
+  // The target as it stands after the uninstaller deleted it: a path in the install folder, which
+  // still exists (the sweep looks it up).
   const std::string target = base + "/install/Volsar.exe";
+  std::filesystem::create_directories(base + "/install");
   const std::string nothing = base + "/install/NoSuchProgram.exe";
 
   std::printf("Shortcut sweep against find, one tree of %zu entries\n", entries);

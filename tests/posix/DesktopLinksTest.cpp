@@ -55,12 +55,13 @@ TEST_F(DesktopTree, ShortcutsYieldTheirTargets) {
   EXPECT_EQ(Examine(links, tree.Write("desk/help.desktop",
                                       "[Desktop Entry]\nType=Link\nURL=file://" + help + "\n")),
             help);
-  // Links: relative targets made absolute against the link's folder, missing targets included
-  // (the program is deleted before the sweep runs).
-  EXPECT_EQ(Examine(links, tree.Link("desk/sub/rel", "../../opt/vexmor/Volsar.exe")), program);
+  // Links: relative targets joined to the link's folder as written (the sweep looks the folder
+  // up), missing targets included (the program is deleted before the sweep runs).
+  EXPECT_EQ(Examine(links, tree.Link("desk/sub/rel", "../../opt/vexmor/Volsar.exe")),
+            tree.Path("desk/sub/../../opt/vexmor/Volsar.exe"));
   EXPECT_EQ(Examine(links, tree.Link("desk/abs", program)), program);
   EXPECT_EQ(Examine(links, tree.Link("desk/dangling", "./gone/../Volsar.hlp")),
-            tree.Path("desk/Volsar.hlp"));
+            tree.Path("desk/./gone/../Volsar.hlp"));
   EXPECT_EQ(links.linksHeld, 0);
 }
 

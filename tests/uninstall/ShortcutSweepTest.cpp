@@ -44,6 +44,7 @@ class Sweep : public ::testing::Test {
   const std::string desk = "C:\\Desk";
   const std::string group = "C:\\Desk\\Group";
   const std::string program = "C:\\Apps\\Volsar.exe";
+  static constexpr std::string_view program_posix = "/opt/vexmor/Volsar.exe";
 };
 
 TEST_F(Sweep, EmptyFolderAddsNothing) {
@@ -258,6 +259,42 @@ TEST_F(PosixSweep, TargetsDifferingInCaseAreOtherFiles) {
   EXPECT_TRUE(m.files.Exists(home + "/a.desktop"));
   EXPECT_FALSE(m.files.Exists(home + "/b.desktop"));
   EXPECT_TRUE(fake::Has(m.log, "FindFirst /home/u/Desktop/*.*"));
+}
+
+// Folders are compared by what they are: every spelling of the install folder counts, another
+// folder or one that cannot be looked up does not; each folder is looked up once. Without the
+// install folder's identity the spellings are compared.
+TEST_F(PosixSweep, TargetFoldersAreComparedByIdentity) {
+  const std::pair<const char*, bool> rows[] = {
+      {"/opt/vexmor/Volsar.exe", true},   {"/opt//vexmor/Volsar.exe", true},
+      {"/opt/./x/../vexmor/Volsar.exe", true}, {"/link/Volsar.exe", true},  // a link to it
+      {"/other/Volsar.exe", false},       {"/gone/Volsar.exe", false},      // cannot be looked up
+      {"/opt/vexmor/Volsar.hlp", false},  {"/opt/vexmor/Volsar.exe/", false}, {"Volsar.exe", false},
+  };
+  for (bool installKnown : {true, false}) {
+    SCOPED_TRACE(installKnown);
+    fake::Machine machine('/');
+    const std::string home = "/home/u/Desktop";
+    machine.files.AddFolder(home);
+    for (const char* folder : {"/opt//vexmor", "/opt/./x/../vexmor", "/link"})
+      machine.files.folderIds[folder] = {1, 7};
+    machine.files.folderIds["/other"] = {1, 8};
+    if (installKnown) machine.files.folderIds["/opt/vexmor"] = {1, 7};
+    for (std::size_t i = 0; i < std::size(rows); ++i)  // two a target: the second costs nothing
+      for (const char* twin : {"a", "b"})
+        machine.files.AddShortcut(home + "/e" + std::to_string(i) + twin, rows[i].first);
+    std::strcpy(s.TargetPath, program_posix.data());
+    std::strcpy(s.WorkPath, home.c_str());
+    s.Link = &machine.shell.link();
+    s.InstallIdentity = s.LookedUp = 0;
+    SweepShortcuts(s, machine.Platform(), static_cast<unsigned>(home.size()), SWEEP_KEPT);
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+      for (const char* twin : {"a", "b"})
+        EXPECT_EQ(!machine.files.Exists(home + "/e" + std::to_string(i) + twin),
+                  installKnown ? rows[i].second : rows[i].first == program_posix) << rows[i].first;
+    // The install folder once, then each folder of a target with the file's name once.
+    EXPECT_EQ(fake::CountPrefix(machine.log, "FolderIdentity"), installKnown ? 7 : 1);
+  }
 }
 
 }  // namespace

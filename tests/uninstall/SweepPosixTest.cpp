@@ -23,9 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Entries of exactly the read limit are read; those past it are no shortcuts.
+// Entries of exactly the read limit are read; those past it are no shortcuts. Respelled names the
+// program through "//" and ".." (the program's folder when it exists, else another spelling);
+// LinkOut is a link through "hop/.." where hop is a link: it leads to another folder.
 enum class Kind {
-  Folder, Match, Other, Plain, LinkToProgram, LinkToFolder, MatchAtLimit, MatchPastLimit
+  Folder, Match, Other, Plain, LinkToProgram, LinkToFolder, Respelled, LinkOut, MatchAtLimit,
+  MatchPastLimit
 };
 
 struct Node {
@@ -66,10 +69,11 @@ void Generate(std::mt19937& random, Node& folder, int depth, int& serial) {
       node = {Name(random, ++serial, ".desktop"), Kind::Match, {}};
     } else {
       // (Entries of 64 KB are few: they are slow to write.)
-      const Kind kinds[] = {Kind::Other,        Kind::Plain,        Kind::LinkToProgram,
-                            Kind::LinkToFolder, Kind::MatchAtLimit, Kind::MatchPastLimit};
+      const Kind kinds[] = {Kind::Other,     Kind::Plain,   Kind::LinkToProgram,
+                            Kind::LinkToFolder, Kind::Respelled, Kind::LinkOut,
+                            Kind::MatchAtLimit, Kind::MatchPastLimit};
       const unsigned kind = random() % 24;
-      node = {Name(random, ++serial, ".desktop"), kinds[kind < 22 ? kind % 4 : kind - 18], {}};
+      node = {Name(random, ++serial, ".desktop"), kinds[kind < 22 ? kind % 6 : kind - 16], {}};
     }
     folder.children.push_back(std::move(node));
   }
@@ -79,6 +83,7 @@ void Make(const Node& folder, const std::string& path, const std::string& progra
           const std::string& outside) {
   fs::create_directories(path);
   auto write = [](const std::string& at, const std::string& text) { std::ofstream(at) << text; };
+  const std::string root = program.substr(0, program.rfind("/opt/"));
   for (const Node& node : folder.children) {
     const std::string at = path + "/" + node.name;
     switch (node.kind) {
@@ -88,6 +93,8 @@ void Make(const Node& folder, const std::string& path, const std::string& progra
       case Kind::Plain: write(at, ""); break;
       case Kind::LinkToProgram: fs::create_symlink(program, at); break;
       case Kind::LinkToFolder: fs::create_directory_symlink(outside, at); break;
+      case Kind::Respelled: write(at, EntryFor(root + "/opt/../opt//Volsar.exe")); break;
+      case Kind::LinkOut: fs::create_symlink(root + "/hop/../opt/Volsar.exe", at); break;
       case Kind::MatchAtLimit:
       case Kind::MatchPastLimit: {
         std::string text = EntryFor(program) + "#";
@@ -104,6 +111,7 @@ void Make(const Node& folder, const std::string& path, const std::string& progra
 struct Expect {
   const std::string* changed;
   char how;  // 'l' link, 'f' file, 'd' deleted
+  bool programFolder;  // the program's folder exists
   std::set<std::string> gone;
   std::set<std::string> removalTried;
 };
@@ -125,7 +133,8 @@ std::uint8_t Rule(const Node& folder, const std::string& path, Expect& expect, b
       status |= Rule(node, at, expect, &gone);
       subfoldersGone = subfoldersGone && gone;
     } else if (node.kind == Kind::Match || node.kind == Kind::LinkToProgram ||
-               node.kind == Kind::MatchAtLimit) {
+               node.kind == Kind::MatchAtLimit ||
+               (node.kind == Kind::Respelled && expect.programFolder)) {
       status |= SWEEP_DELETED;
       expect.gone.insert(at);
     } else {
@@ -169,6 +178,11 @@ TEST(SweepPosix, GeneratedTreesLoseExactlyTheirShortcutsAndTheFoldersOfOnlyThose
     Generate(random, top, 0, serial);
     Make(top, desk, program, outside);
     tree.Write("outside/panel.desktop", EntryFor(program));
+    // hop/.. is elsewhere, which has an opt of its own; the program's folder exists in odd runs.
+    tree.Folder("elsewhere/deep");
+    tree.Folder("elsewhere/opt");
+    fs::create_directory_symlink(tree.Path("elsewhere/deep"), tree.Path("hop"));
+    if (seed % 2) tree.Folder("opt");
     const std::set<std::string> outsideBefore = Listing(outside);
 
     // Most runs change one folder (below the top when there is one) just before the walk enters it.
@@ -180,7 +194,7 @@ TEST(SweepPosix, GeneratedTreesLoseExactlyTheirShortcutsAndTheFoldersOfOnlyThose
     std::string changed;
     if (seed % 4 != 0 && !choice.empty()) changed = choice[random() % choice.size()];
     const char how = "lfd"[seed % 3];
-    Expect expect{changed.empty() ? nullptr : &changed, how, {}, {}};
+    Expect expect{changed.empty() ? nullptr : &changed, how, seed % 2 == 1, {}, {}};
     bool removed = false;
     const std::uint8_t expected = Rule(top, desk, expect, &removed, SWEEP_KEPT);
 

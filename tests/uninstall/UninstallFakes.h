@@ -218,6 +218,13 @@ class Files : public vx::Files {
   }
   std::uint32_t GetLastError() override { return lastError_; }
 
+  // Only the folders in folderIds have an identity (none by default, as on Windows).
+  bool FolderIdentity(const char* path, vx::FolderId* id) override {
+    log_.push_back(std::string("FolderIdentity ") + path);
+    if (!folderIds.count(path)) return false;
+    return *id = folderIds.at(path), true;
+  }
+
   std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) override {
     log_.push_back("GetCurrentDirectory");
     if (cwdFails) return 0;
@@ -229,6 +236,7 @@ class Files : public vx::Files {
   std::size_t OpenFinds() const { return open_.size(); }
 
   std::map<std::string, Node> nodes;
+  std::map<std::string, vx::FolderId> folderIds;      // what FolderIdentity answers
   std::map<std::string, std::uint32_t> deleteErrors;  // DeleteFileA fails with this error
   std::set<std::string> failFind;                      // folders that cannot be enumerated
   std::map<std::string, std::vector<vx::FindData>> extraEntries;  // delivered after the tree's own

@@ -174,6 +174,14 @@ bool PosixFiles::RemoveDirectoryA(const char* path) {
   return false;
 }
 
+bool PosixFiles::FolderIdentity(const char* path, FolderId* id) {
+  struct stat st;
+  if (!path || path[0] != '/' || !id || ::stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  id->device = static_cast<std::uint64_t>(st.st_dev);
+  id->inode = static_cast<std::uint64_t>(st.st_ino);
+  return true;
+}
+
 std::uint32_t PosixFiles::GetCurrentDirectoryA(std::uint32_t size, char* buffer) {
   char cwd[4096];
   if (!::getcwd(cwd, sizeof cwd)) {

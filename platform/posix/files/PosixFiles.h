@@ -39,6 +39,10 @@ class PosixFiles : public vx::Files {
   // ERROR_DIRECTORY (267).
   bool RemoveDirectoryA(const char* path) override;
 
+  // stat(2) of the path, which must be absolute (a relative one would be looked up from this
+  // process's folder, not from where it was written).
+  bool FolderIdentity(const char* path, FolderId* id) override;
+
   std::uint32_t GetLastError() override { return lastError_; }
   // The errno behind a DeleteFileA that failed (0 after a RemoveDirectoryA), for a caller that must tell apart what the
   // Windows number folds together (ENOTDIR and ENOENT both answer ERROR_PATH_NOT_FOUND).

@@ -1,40 +1,32 @@
 #include "platform/posix/shortcuts/DesktopEntry.h"
 
-#include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstring>
-#include <vector>
 
 namespace vx::posix {
 
 namespace {
 
 constexpr std::string_view kMainGroup = "Desktop Entry";
-// Characters that the Exec rules allow only inside a quoted argument (space and tab separate
-// arguments and are handled apart).
-constexpr std::string_view kReserved = "\n\"'\\><~|&;$*?#()`";
-// Field codes: the current ones and the deprecated ones, all expanded by launchers to something
-// that is not part of the program's name.
-constexpr std::string_view kFieldCodes = "fFuUickdDnNvm";
+// Characters that make our writer quote an Exec argument: those the shell rules give a meaning
+// outside quotes (blanks and control characters are quoted too).
+constexpr std::string_view kReserved = "\"'\\><~|&;$*?#()`";
 
-[[gnu::always_inline]] inline bool IsSpace(char c) { return c == ' ' || c == '\t'; }
-
-[[gnu::always_inline]] inline std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && (IsSpace(s.back()) || s.back() == '\r')) s.remove_suffix(1);
-  return s;
+// What the key-file reader skips before a line, before a value and after a key (g_ascii_isspace:
+// no vertical tab).
+[[gnu::always_inline]] inline bool IsAsciiSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r';
 }
+bool IsAsciiControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
+bool IsAsciiAlnum(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-constexpr std::array<bool, 256> kKeyChars = [] {
-  std::array<bool, 256> table{};
-  for (int c = 0; c < 256; ++c)
-    table[c] = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
-  return table;
-}();
-
-[[gnu::always_inline]] inline bool IsKeyChar(char c) {
-  return kKeyChars[static_cast<unsigned char>(c)];
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
 }
 
 int HexValue(char c) {
@@ -44,39 +36,14 @@ int HexValue(char c) {
   return -1;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = s[i], b = prefix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
-}
-
-// Whether eight bytes are all printable ASCII (none below 0x20, none with its high bit).
-bool PrintableWord(const char* at) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-  std::uint64_t word;
-  std::memcpy(&word, at, sizeof word);
-  return ((((word - kOnes * 0x20) & ~word) | word) & kHigh) == 0;
-}
-
-// Whether a line (no '\n' in it) is entry text: UTF-8 without overlong forms or surrogates, and no
-// control character but tab and CR.
-bool IsLineText(const char* from, const char* to) {
-  // Most lines are printable ASCII: eight bytes at a time, the last eight overlapping.
-  if (to - from >= 8) {
-    const char* at = from;
-    while (to - at > 8 && PrintableWord(at)) at += 8;
-    if (PrintableWord(to - 8) && (to - at <= 8)) return true;
-  }
-  const auto* p = reinterpret_cast<const unsigned char*>(from);
-  const auto* stop = reinterpret_cast<const unsigned char*>(to);
+// UTF-8 without overlong forms, surrogates or values past U+10FFFF: what a value must be for the
+// reader to hand it out as a string.
+bool IsUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const stop = p + text.size();
   while (p < stop) {
     unsigned c = *p;
     if (c < 0x80) {
-      if (c < 0x20 && c != '\t' && c != '\r') return false;
       ++p;
       continue;
     }
@@ -102,249 +69,278 @@ bool IsLineText(const char* from, const char* to) {
   return true;
 }
 
-// A line's end (its '\n', or the end of the text), the line checked as entry text; nothing when it
-// is not. (A sequence cut by a '\n' is broken either way, so line by line checks the whole text.)
-const char* LineEnd(const char* from, const char* end) {
-  const void* newline = std::memchr(from, '\n', static_cast<std::size_t>(end - from));
-  const char* eol = newline ? static_cast<const char*>(newline) : end;
-  return IsLineText(from, eol) ? eol : nullptr;
+// A key as the key-file reader takes it: a name of any characters but '[' and ']', neither
+// beginning nor ending in a blank, and an optional [locale] of letters, digits, '-', '_', '.' and
+// '@'. (The reader takes letters of any script in a locale; ASCII is enough for real ones, and a
+// file with another is refused as a whole, never misread.)
+bool IsKeyName(std::string_view key) {
+  const std::size_t n = key.size();
+  std::size_t q = 0;
+  while (q < n && key[q] != '[' && key[q] != ']') ++q;
+  if (q == 0 || key[0] == ' ' || key[q - 1] == ' ') return false;
+  if (q < n && key[q] == '[') {
+    ++q;
+    while (q < n && (IsAsciiAlnum(key[q]) || key[q] == '-' || key[q] == '_' || key[q] == '.' ||
+                     key[q] == '@'))
+      ++q;
+    if (q == n || key[q] != ']') return false;
+    ++q;
+  }
+  return q == n;
 }
 
-// Names met so far (the keys of one group, or the groups), to tell a repeated one without copying
-// any: a few are compared as they come, the rest sorted once at the end.
-class SeenNames {
- public:
-  // False when the name was seen before (among the first few; Repeated tells of the rest).
-  [[gnu::always_inline]] bool Add(std::string_view name) {
-    // Length, first and last character: most unequal names differ there.
-    const std::uint32_t hash = name.empty() ? 0
-        : static_cast<std::uint32_t>(name.size()) ^
-          (static_cast<std::uint32_t>(static_cast<unsigned char>(name.front())) << 16) ^
-          (static_cast<std::uint32_t>(static_cast<unsigned char>(name.back())) << 24);
-    for (std::size_t i = 0; i < count_; ++i)
-      if (first_[i].hash == hash && first_[i].View() == name) return false;
-    if (count_ < kFirst)
-      first_[count_++] = {name.data(), name.size(), hash};
-    else
-      more_.push_back(name);
-    return true;
-  }
-  bool Repeated() {
-    if (more_.empty()) return false;
-    for (const Name& name : first_) more_.push_back(name.View());
-    std::sort(more_.begin(), more_.end());
-    return std::adjacent_find(more_.begin(), more_.end()) != more_.end();
-  }
-
- private:
-  // Left unset until used (a string_view array would be cleared on every call).
-  struct Name {
-    const char* data;
-    std::size_t size;
-    std::uint32_t hash;
-    std::string_view View() const { return {data, size}; }
-  };
-  static constexpr std::size_t kFirst = 16;
-  Name first_[kFirst];
-  std::size_t count_ = 0;
-  std::vector<std::string_view> more_;
+// One value of the main group as it stands in the file (escapes not undone); the last of a
+// repeated key.
+struct RawValue {
+  std::string_view text;
+  bool present = false;
+  void Set(std::string_view value) { text = value, present = true; }
 };
 
-// The characters of a string value with its escapes (\s \n \t \r \\) undone, one at a time; any
-// other backslash stays as it is.
-class Unescaped {
- public:
-  explicit Unescaped(std::string_view value) : value_(value) { Decode(); }
-  bool AtEnd() const { return at_ == value_.size(); }
-  char Peek() const { return char_; }
-  char Next() {
-    const char c = char_;
-    at_ += width_;
-    Decode();
-    return c;
-  }
-  // The characters from here up to the first that is not ordinary (a backslash never is), which
-  // stand for themselves: passed over, and answered as a view.
-  template <class IsOrdinary>
-  std::string_view TakeRun(IsOrdinary ordinary) {
-    if (at_ == value_.size() || width_ != 1) return {};
-    const std::size_t from = at_;
-    while (at_ < value_.size() && ordinary(value_[at_])) ++at_;
-    Decode();
-    return value_.substr(from, at_ - from);
-  }
-
- private:
-  void Decode() {
-    if (at_ == value_.size()) return;
-    char_ = value_[at_];
-    width_ = 1;
-    if (char_ != '\\' || at_ + 1 == value_.size()) return;
-    switch (value_[at_ + 1]) {
-      case 's': char_ = ' '; break;
-      case 'n': char_ = '\n'; break;
-      case 't': char_ = '\t'; break;
-      case 'r': char_ = '\r'; break;
-      case '\\': break;
-      default: return;
-    }
-    width_ = 2;
-  }
-
-  std::string_view value_;
-  std::size_t at_ = 0;
-  char char_ = 0;
-  std::size_t width_ = 1;
+struct MainValues {
+  RawValue type, exec, url, name, icon;
 };
 
-// The characters of a value that holds no backslash, which are its own.
-class Verbatim {
- public:
-  explicit Verbatim(std::string_view value) : value_(value) {}
-  bool AtEnd() const { return at_ == value_.size(); }
-  char Peek() const { return value_[at_]; }
-  char Next() { return value_[at_++]; }
-  template <class IsOrdinary>
-  std::string_view TakeRun(IsOrdinary ordinary) {
-    const std::size_t from = at_;
-    while (at_ < value_.size() && ordinary(value_[at_])) ++at_;
-    return value_.substr(from, at_ - from);
-  }
-
- private:
-  std::string_view value_;
-  std::size_t at_ = 0;
-};
-
-bool HasBackslash(std::string_view value) {
-  return std::memchr(value.data(), '\\', value.size()) != nullptr;
-}
-
-bool UnescapedIs(std::string_view value, std::string_view text) {
-  if (!HasBackslash(value)) return value == text;
-  Unescaped in(value);
-  for (char c : text)
-    if (in.AtEnd() || in.Next() != c) return false;
-  return in.AtEnd();
-}
-
-// What a character is to the Exec rules, one table lookup instead of a search per character.
-enum : unsigned char {
-  kIsReserved = 1, kIsFieldCode = 2, kIsQuotedEscape = 4, kIsSpace = 8, kIsPercent = 16
-};
-constexpr std::array<unsigned char, 256> kExecClass = [] {
-  std::array<unsigned char, 256> table{};
-  for (char c : kReserved) table[static_cast<unsigned char>(c)] |= kIsReserved;
-  for (char c : kFieldCodes) table[static_cast<unsigned char>(c)] |= kIsFieldCode;
-  for (char c : std::string_view("\"`$\\")) table[static_cast<unsigned char>(c)] |= kIsQuotedEscape;
-  table[' '] |= kIsSpace;
-  table['\t'] |= kIsSpace;
-  table['%'] |= kIsPercent;
-  return table;
-}();
-unsigned char ClassOf(char c) { return kExecClass[static_cast<unsigned char>(c)]; }
-// A character that stands for itself in an unquoted argument (field code letters do, unless a
-// percent sign comes before them).
-bool IsOrdinary(char c) { return (ClassOf(c) & ~kIsFieldCode) == 0; }
-
-// ExecProgram over the characters `in` gives (Unescaped, or Verbatim where there is no escape).
-template <class Chars>
-bool ExecProgramOf(Chars in, std::size_t size, std::string& program) {
-  // Undoing escapes never lengthens the text: the program is written in place, then cut to size.
-  program.resize(size);
-  char* const out = program.data();
-  std::size_t length = 0;
-  bool found = false;  // the first argument is complete; later ones are only checked
-  while (true) {
-    while (!in.AtEnd() && (ClassOf(in.Peek()) & kIsSpace)) in.Next();
-    if (in.AtEnd()) break;
-    if (in.Peek() == '"') {
-      in.Next();
-      while (true) {
-        if (in.AtEnd()) return false;  // no closing quote
-        char c = in.Next();
-        if (c == '"') break;
-        if (c == '\\') {
-          if (in.AtEnd() || !(ClassOf(in.Peek()) & kIsQuotedEscape)) return false;
-          c = in.Next();
-        } else if (c == '%') {
-          // Field codes may not stand inside quotes; only the literal percent may.
-          if (in.AtEnd() || in.Peek() != '%') return false;
-          in.Next();
-        }
-        if (!found) out[length++] = c;
-      }
-      // A quoted argument is a whole argument: "a"b is broken quoting.
-      if (!in.AtEnd() && !(ClassOf(in.Peek()) & kIsSpace)) return false;
-      found = true;
+// Reads the text as the key-file reader reads it, keeping the values the decision needs. False
+// when the reader refuses the file: a line that is no comment, group or key (or a key before any
+// group), an invalid group or key name, an Encoding other than UTF-8 in the first group, a first
+// group other than [Desktop Entry]. Lines end at LF; a CR before the LF is dropped, and kept on
+// a last line without one. A group that appears again goes on where it stopped.
+bool ReadMainValues(std::string_view text, MainValues& values) {
+  // A NUL byte makes the file no text (the reader would cut values at it).
+  if (std::memchr(text.data(), '\0', text.size())) return false;
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  std::string_view start;  // the first group
+  bool anyGroup = false, inMain = false, inStart = false;
+  while (at < end) {
+    const void* newline = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+    const char* eol = newline ? static_cast<const char*>(newline) : end;
+    std::string_view line(at, static_cast<std::size_t>(eol - at));
+    at = newline ? eol + 1 : end;
+    if (newline && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::size_t lead = 0;
+    while (lead < line.size() && IsAsciiSpace(line[lead])) ++lead;
+    line.remove_prefix(lead);
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      // A group line; anything else beginning with '[' has no valid key either.
+      // After its ']' only blanks, the reader stepping over UTF-8 continuation bytes that follow
+      // the ']' or a blank as parts of that character.
+      const std::size_t close = line.find(']');
+      if (close == std::string_view::npos) return false;
+      for (std::size_t i = close + 1; i < line.size(); ++i)
+        if (line[i] != ' ' && line[i] != '\t' && (line[i] & 0xC0) != 0x80) return false;
+      const std::string_view group = line.substr(1, close - 1);
+      if (group.empty()) return false;
+      for (char c : group)
+        if (c == '[' || IsAsciiControl(c)) return false;
+      if (!anyGroup) start = group, anyGroup = true;
+      inMain = group == kMainGroup;
+      inStart = group == start;
       continue;
     }
-    bool onlyFieldCodes = true;
-    while (!in.AtEnd()) {
-      // Most of a word is ordinary characters: they are copied as one run.
-      const std::string_view run = in.TakeRun(IsOrdinary);
-      if (!run.empty()) {
-        if (!found) {
-          std::memcpy(out + length, run.data(), run.size());
-          length += run.size();
-        }
-        onlyFieldCodes = false;
-        if (in.AtEnd()) break;
-      }
-      const char c = in.Peek();
-      const unsigned char what = ClassOf(c);
-      if (what & kIsSpace) break;
-      in.Next();
-      if (what & kIsReserved) return false;
-      if (what & kIsPercent) {
-        if (in.AtEnd()) return false;
-        char code = in.Next();
-        if (code == '%') {
-          if (!found) out[length++] = '%';
-          onlyFieldCodes = false;
-        } else if (!(ClassOf(code) & kIsFieldCode)) {
-          return false;
-        }
-        continue;
-      }
-      if (!found) out[length++] = c;
-      onlyFieldCodes = false;
+    if (!anyGroup) return false;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos || eq == 0) return false;
+    std::size_t keyEnd = eq;
+    while (keyEnd > 0 && IsAsciiSpace(line[keyEnd - 1])) --keyEnd;
+    const std::string_view key = line.substr(0, keyEnd);
+    if (!IsKeyName(key)) return false;
+    std::size_t from = eq + 1;
+    while (from < line.size() && IsAsciiSpace(line[from])) ++from;
+    const std::string_view value = line.substr(from);  // trailing blanks are the value's
+    if (inStart && key == "Encoding" && !EqualsNoCase(value, "UTF-8")) return false;
+    if (!inMain) continue;
+    switch (key.size()) {
+      case 3: if (key == "URL") values.url.Set(value); break;
+      case 4:
+        if (key == "Type") values.type.Set(value);
+        else if (key == "Exec") values.exec.Set(value);
+        else if (key == "Name") values.name.Set(value);
+        else if (key == "Icon") values.icon.Set(value);
+        break;
+      default: break;
     }
-    // An argument that was only field codes disappears (and wrote nothing of the program).
-    if (!onlyFieldCodes) found = true;
   }
-  if (!found || length == 0) return false;
-  program.resize(length);
+  return anyGroup && start == kMainGroup;
+}
+
+// A value as a string: valid UTF-8, its escapes (\s \n \t \r \\) undone into `out`; false for a
+// missing value or one that is no UTF-8. As the reader hands values out: any other backslash
+// stays with the character after it, and a backslash at the end goes. The answer is `raw` itself
+// when it holds no backslash.
+bool StringValue(const RawValue& raw, std::string& out, std::string_view& value) {
+  if (!raw.present || !IsUtf8(raw.text)) return false;
+  if (!std::memchr(raw.text.data(), '\\', raw.text.size())) {
+    value = raw.text;
+    return true;
+  }
+  out.clear();
+  for (std::size_t i = 0; i < raw.text.size(); ++i) {
+    char c = raw.text[i];
+    if (c == '\\') {
+      if (++i == raw.text.size()) break;
+      switch (raw.text[i]) {
+        case 's': c = ' '; break;
+        case 'n': c = '\n'; break;
+        case 't': c = '\t'; break;
+        case 'r': c = '\r'; break;
+        case '\\': c = '\\'; break;
+        default: out += '\\', c = raw.text[i];
+      }
+    }
+    out += c;
+  }
+  value = out;
   return true;
 }
 
-// The program of an Exec value (string escapes not yet undone): its first argument by the Exec
-// rules, every later one checked by them too. Nothing when the value breaks them,
-// has no argument, or its first is empty.
-bool ExecProgram(std::string_view value, std::string& program) {
-  if (HasBackslash(value)) return ExecProgramOf(Unescaped(value), value.size(), program);
-  return ExecProgramOf(Verbatim(value), value.size(), program);
-}
-
-// The key of an entry line (blanks and CRs before its '=' aside) and where that '=' stands: as
-// letters, digits and '-' with an optional [locale] suffix. False when the line has
-// no '=' or what stands before the first one is no key.
-bool SplitEntry(std::string_view line, std::string_view& key, std::size_t& eq) {
-  const std::size_t n = line.size();
+// Whether `command` is a command line by the shell-like rules launchers split Exec with
+// (g_shell_parse_argv), and its first word into `first` when given: words separated by unquoted
+// blanks (space, tab, newline); single quotes taking everything to the next one; double quotes in
+// which a backslash escapes only " \ ` $ and newline; outside quotes a backslash escapes any
+// character and drops a newline; a '#' at the start or after a space or newline begins a comment
+// to the line's end. Broken quoting, a backslash or '#' as the last character, or no word at all
+// is no command line.
+bool FirstShellWord(std::string_view command, std::string* first) {
+  const std::size_t n = command.size();
+  if (first) first->clear();
+  std::size_t words = 0;
+  bool inWord = false;
+  auto emit = [&](char c) {
+    if (first && words == 0) *first += c;
+  };
   std::size_t i = 0;
-  while (i < n && IsKeyChar(line[i])) ++i;
-  if (i == 0) return false;
-  if (i < n && line[i] == '[') {
-    std::size_t close = i + 1;
-    while (close < n && line[close] != ']' && line[close] != '[' && line[close] != '=') ++close;
-    if (close == n || line[close] != ']' || close == i + 1) return false;
-    i = close + 1;
+  while (i < n) {
+    const char c = command[i];
+    if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) ++words, inWord = false;
+      ++i;
+      continue;
+    }
+    if (c == '#' && (i == 0 || command[i - 1] == ' ' || command[i - 1] == '\n')) {
+      if (i + 1 == n) return false;
+      const std::size_t newline = command.find('\n', i + 1);
+      if (newline == std::string_view::npos) break;
+      i = newline + 1;  // the newline ends the comment, not the word
+      continue;
+    }
+    if (c == '\\') {
+      if (i + 1 == n) return false;
+      if (command[i + 1] != '\n') {
+        inWord = true;
+        emit(command[i + 1]);
+      }
+      i += 2;
+      continue;
+    }
+    inWord = true;
+    if (c == '\'') {
+      const std::size_t close = command.find('\'', i + 1);
+      if (close == std::string_view::npos) return false;
+      if (first && words == 0) first->append(command.substr(i + 1, close - i - 1));
+      i = close + 1;
+      continue;
+    }
+    if (c == '"') {
+      std::size_t k = i + 1;
+      while (true) {
+        if (k == n) return false;
+        const char q = command[k];
+        if (q == '"') break;
+        if (q == '\\' && k + 1 < n) {
+          const char next = command[k + 1];
+          if (next == '"' || next == '\\' || next == '`' || next == '$' || next == '\n') {
+            emit(next);
+            k += 2;
+            continue;
+          }
+        }
+        emit(q);
+        ++k;
+      }
+      i = k + 1;
+      continue;
+    }
+    // Ordinary characters, as one run.
+    std::size_t run = i;
+    while (run < n && command[run] != ' ' && command[run] != '\t' && command[run] != '\n' &&
+           command[run] != '\\' && command[run] != '\'' && command[run] != '"' &&
+           command[run] != '#')
+      ++run;
+    if (run == i) run = i + 1;  // a '#' inside a word is its own
+    if (first && words == 0) first->append(command.substr(i, run - i));
+    i = run;
   }
-  key = line.substr(0, i);
-  while (i < n && (IsSpace(line[i]) || line[i] == '\r')) ++i;
-  if (i == n || line[i] != '=') return false;
-  eq = i;
-  return true;
+  if (inWord) ++words;
+  return words > 0;
+}
+
+// Single quotes around a text, each quote in it closed, escaped and opened again (g_shell_quote).
+void AppendShellQuoted(std::string& out, std::string_view text) {
+  out += '\'';
+  for (char c : text) {
+    if (c == '\'') out += "'\\''";
+    else out += c;
+  }
+  out += '\'';
+}
+
+// Scratch storage kept from entry to entry, so that reading entries allocates nothing once warm.
+struct Scratch {
+  std::string exec, name, icon, expanded;
+};
+Scratch& ScratchStorage() {
+  thread_local Scratch scratch;
+  return scratch;
+}
+
+// The program a launcher runs for Type=Application: the Exec value's field codes expanded as the
+// launcher expands them with no file to open (%f %F %u %U and unknown codes give nothing, %% a
+// percent sign, %c the Name, %k the entry's own path and %i "--icon" with the Icon, each quoted
+// as one word), then the first word of what that gives. The value must be a command line before
+// the expansion too (a launcher does not load the entry otherwise).
+bool ApplicationProgram(const MainValues& values, std::string_view entryPath,
+                        std::string& program) {
+  Scratch& scratch = ScratchStorage();
+  std::string_view exec;
+  if (!StringValue(values.exec, scratch.exec, exec) || exec.empty()) return false;
+  if (exec.find('%') == std::string_view::npos) return FirstShellWord(exec, &program);
+  if (!FirstShellWord(exec, nullptr)) return false;
+  std::string& expanded = scratch.expanded;
+  expanded.clear();
+  for (std::size_t i = 0; i < exec.size(); ++i) {
+    if (exec[i] != '%' || i + 1 == exec.size()) {
+      expanded += exec[i];
+      continue;
+    }
+    const char code = exec[++i];
+    std::string_view text;
+    switch (code) {
+      case '%': expanded += '%'; break;
+      case 'c':
+        if (StringValue(values.name, scratch.name, text)) AppendShellQuoted(expanded, text);
+        break;
+      case 'k':
+        if (!entryPath.empty()) AppendShellQuoted(expanded, entryPath);
+        break;
+      case 'i':
+        if (StringValue(values.icon, scratch.icon, text)) {
+          // A themed icon's name loses a file suffix written by mistake.
+          const std::size_t dot = text.rfind('.');
+          if (!text.empty() && text.front() != '/' && dot != std::string_view::npos) {
+            const std::string_view suffix = text.substr(dot);
+            if (suffix == ".png" || suffix == ".xpm" || suffix == ".svg") text.remove_suffix(4);
+          }
+          expanded += "--icon ";
+          AppendShellQuoted(expanded, text);
+        }
+        break;
+      default: break;  // files to open (none), deprecated and unknown codes
+    }
+  }
+  return FirstShellWord(expanded, &program);
 }
 
 }  // namespace
@@ -369,89 +365,74 @@ std::string UnescapeDesktopString(std::string_view value) {
   return out;
 }
 
-std::optional<std::string> FileUrlPath(std::string_view url) {
-  if (!StartsWithNoCase(url, "file://")) return std::nullopt;
-  url.remove_prefix(7);
-  std::size_t slash = url.find('/');
-  if (slash == std::string_view::npos) return std::nullopt;
-  std::string_view host = url.substr(0, slash);
-  if (!host.empty() && !(host.size() == 9 && StartsWithNoCase(host, "localhost"))) return std::nullopt;
-  url.remove_prefix(slash);
-  // A query or fragment names no file.
-  if (url.find_first_of("?#") != std::string_view::npos) return std::nullopt;
-  std::string path;
-  path.reserve(url.size());
-  for (std::size_t i = 0; i < url.size(); ++i) {
-    if (url[i] != '%') {
-      path += url[i];
+namespace {
+
+// Percent-decoding of a URI part; nothing when a '%' has no two hex digits after it or decodes to
+// NUL or '/' (which would change what the part names).
+bool Unescape(std::string_view part, std::string& out) {
+  out.clear();
+  out.reserve(part.size());
+  for (std::size_t i = 0; i < part.size(); ++i) {
+    if (part[i] != '%') {
+      out += part[i];
       continue;
     }
-    if (i + 2 >= url.size()) return std::nullopt;
-    int hi = HexValue(url[i + 1]), lo = HexValue(url[i + 2]);
-    if (hi < 0 || lo < 0 || (hi == 0 && lo == 0)) return std::nullopt;
-    path += static_cast<char>(hi * 16 + lo);
+    if (part.size() - i < 3) return false;
+    const int hi = HexValue(part[i + 1]), lo = HexValue(part[i + 2]);
+    if (hi < 0 || lo < 0) return false;
+    const char c = static_cast<char>(hi * 16 + lo);
+    if (c == '\0' || c == '/') return false;
+    out += c;
     i += 2;
   }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> FileUrlPath(std::string_view url) {
+  // file:/path, file:///path, or file://host/path with the host this machine.
+  if (url.size() < 6 || !EqualsNoCase(url.substr(0, 6), "file:/")) return std::nullopt;
+  if (url.find('#') != std::string_view::npos) return std::nullopt;
+  url.remove_prefix(5);
+  if (url.substr(0, 3) == "///") {
+    url.remove_prefix(2);
+  } else if (url.substr(0, 2) == "//") {
+    url.remove_prefix(2);
+    const std::size_t slash = url.find('/');
+    if (slash == std::string_view::npos) return std::nullopt;
+    if (!EqualsNoCase(url.substr(0, slash), "localhost")) return std::nullopt;
+    url.remove_prefix(slash);
+  }
+  std::string path;
+  if (!Unescape(url, path)) return std::nullopt;
   return path;
 }
 
-std::optional<std::string> DesktopEntryTarget(std::string_view text) {
+std::optional<std::string> DesktopEntryTarget(std::string_view text, std::string_view entryPath) {
   std::string target;
-  if (!DesktopEntryTarget(text, target)) return std::nullopt;
+  if (!DesktopEntryTarget(text, entryPath, target)) return std::nullopt;
   return target;
 }
 
-bool DesktopEntryTarget(std::string_view text, std::string& target) {
-  // One pass over the lines; only the values of Type, Exec and URL are kept, as views of the text.
-  const char* at = text.data();
-  const char* const end = at + text.size();
-  SeenNames groups, keys;
-  std::string_view group;  // empty before the first header
-  bool inMain = false;
-  std::string_view type, exec, url;
-  bool hasType = false, hasExec = false, hasUrl = false;
-  while (at < end) {
-    const char* eol = LineEnd(at, end);
-    if (!eol) return false;
-    std::string_view line = Trim(std::string_view(at, static_cast<std::size_t>(eol - at)));
-    at = eol == end ? end : eol + 1;
-    if (line.empty() || line.front() == '#') continue;
-    if (line.front() == '[') {
-      if (line.back() != ']') return false;
-      const bool first = group.empty();
-      group = line.substr(1, line.size() - 2);
-      if (group.empty()) return false;
-      for (char c : group)
-        if (c == '[' || c == ']') return false;
-      // The main group comes first; no group may appear twice.
-      if (first && group != kMainGroup) return false;
-      if (!groups.Add(group)) return false;
-      inMain = first;
-      continue;
-    }
-    if (group.empty()) return false;  // an entry outside any group
-    std::string_view key;
-    std::size_t eq;
-    if (!SplitEntry(line, key, eq)) return false;
-    if (!inMain) continue;
-    if (!keys.Add(key)) return false;
-    const std::string_view value = Trim(line.substr(eq + 1));
-    if (key.size() == 4 && key == "Type") type = value, hasType = true;
-    else if (key.size() == 4 && key == "Exec") exec = value, hasExec = true;
-    else if (key.size() == 3 && key == "URL") url = value, hasUrl = true;
-  }
-  if (group.empty() || groups.Repeated() || keys.Repeated() || !hasType) return false;
-  if (UnescapedIs(type, "Application")) return hasExec && ExecProgram(exec, target);
-  if (!hasUrl || !UnescapedIs(type, "Link")) return false;
-  auto path = FileUrlPath(UnescapeDesktopString(url));
+bool DesktopEntryTarget(std::string_view text, std::string_view entryPath, std::string& target) {
+  MainValues values;
+  if (!ReadMainValues(text, values)) return false;
+  std::string_view type;
+  std::string& scratch = ScratchStorage().name;
+  if (!StringValue(values.type, scratch, type)) return false;
+  if (type == "Application") return ApplicationProgram(values, entryPath, target);
+  if (type != "Link") return false;
+  std::string_view url;
+  if (!StringValue(values.url, scratch, url)) return false;
+  auto path = FileUrlPath(url);
   if (path) target = std::move(*path);
   return path.has_value();
 }
 
 std::string ExecArgumentForEntry(std::string_view argument) {
-  bool quote = argument.empty() ||
-               argument.find_first_of(kReserved) != std::string_view::npos ||
-               argument.find_first_of(" \t") != std::string_view::npos;
+  bool quote = argument.empty() || argument.find_first_of(kReserved) != std::string_view::npos;
+  for (char c : argument) quote = quote || c == ' ' || IsAsciiControl(c);
   std::string exec;
   if (quote) exec += '"';
   for (char c : argument) {

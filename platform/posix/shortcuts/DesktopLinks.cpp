@@ -174,7 +174,7 @@ bool ExamineShortcut(const char* path, const Place& place, std::string& buffer,
   }
   last.path = path;
   last.listing = place.listing;
-  last.hasTarget = DesktopEntryTarget(buffer, last.target);
+  last.hasTarget = DesktopEntryTarget(buffer, path, last.target);
   return last.hasTarget;
 }
 

@@ -5,11 +5,13 @@
 //
 // A file is a shortcut (GetClassFile answers kClsidShellLink) when it is
 //   - a desktop entry (a regular file named *.desktop, as desktops require of launchers) of
-//     Type=Application: its target is the program of its Exec key;
-//   - such a desktop entry of Type=Link with a file:// URL: its target is the decoded path;
+//     Type=Application: its target is the program a launcher runs from it (DesktopEntryTarget,
+//     %k standing for the entry's path);
+//   - such a desktop entry of Type=Link with a file URL: its target is the local path;
 //   - a symbolic link to anything but a folder (a missing target included, as the program may be
-//     deleted before the sweep; a loop of links excluded): its target is the path it names, made
-//     absolute against its folder.
+//     deleted before the sweep; a loop of links excluded): its target is the path it names, joined
+//     to its folder as written (the sweep looks the folder up, so ".." and links in it count as
+//     the kernel follows them).
 // Anything else fails examination. Desktop entries are read up to kEntryLimit bytes; a larger file
 // is no shortcut. Given the FolderHandles of the PosixFiles that lists the folders, a file in a
 // folder being listed is examined through that folder's handle, without following a link on the

@@ -1,8 +1,9 @@
 // The path a symbolic link names, made absolute against the folder that holds the link.
 //
-// Pure text handling: "." components and repeated slashes are dropped and ".." takes away the
-// component before it, the way the link's text reads from its folder (the sweep never walks
-// through linked folders, so the folder path holds no link for ".." to leave by another way).
+// Pure text handling, and no more than joining: the link's text is kept as written after its
+// folder, so that "..", "." and links in it are followed as the kernel follows them when the path
+// is looked up (".." after a linked folder leads out of the folder the link names, not back to
+// where its spelling came from).
 #pragma once
 
 #include <optional>
