@@ -51,6 +51,20 @@ def draw(size):
     return img
 
 
+def transparency_mask(img):
+    """The AND mask of an icon image: one bit a pixel, set where img is clear, rows bottom up."""
+    size = len(img)
+    mask_bytes = ((size + 31) // 32) * 4
+    mask = b''
+    for row in reversed(img):
+        data = bytearray(mask_bytes)
+        for x, colour in enumerate(row):
+            if colour is None:
+                data[x // 8] |= 0x80 >> (x % 8)
+        mask += bytes(data)
+    return mask
+
+
 def image_bytes(img):
     size = len(img)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, 0, 0, 0, 16, 0)
@@ -63,15 +77,7 @@ def image_bytes(img):
             value = colour if colour is not None else 0
             data[x // 2] |= value << (4 if x % 2 == 0 else 0)
         xor += bytes(data)
-    mask_bytes = ((size + 31) // 32) * 4
-    mask = b''
-    for row in reversed(img):
-        data = bytearray(mask_bytes)
-        for x, colour in enumerate(row):
-            if colour is None:
-                data[x // 8] |= 0x80 >> (x % 8)
-        mask += bytes(data)
-    return header + palette + xor + mask
+    return header + palette + xor + transparency_mask(img)
 
 
 def shade(colour, light):
@@ -119,15 +125,7 @@ def image_bytes_256(img):
     row_bytes = ((size * 8 + 31) // 32) * 4
     xor = b''.join(bytes(index.get(c, 0) if c is not None else 0 for c in row).ljust(row_bytes, b'\0')
                    for row in reversed(img))
-    mask_bytes = ((size + 31) // 32) * 4
-    mask = b''
-    for row in reversed(img):
-        data = bytearray(mask_bytes)
-        for x, colour in enumerate(row):
-            if colour is None:
-                data[x // 8] |= 0x80 >> (x % 8)
-        mask += bytes(data)
-    return header + palette + xor + mask
+    return header + palette + xor + transparency_mask(img)
 
 
 def ico_images():
