@@ -141,9 +141,9 @@ TEST(UninstallResources, TemplateAndVersionBlock) {
   const vx::DialogTemplate* d = res.FindDialog(102);
   ASSERT_NE(d, nullptr);
   EXPECT_STREQ(d->caption, "Uninstall Vexmor Recording Panel");
-  EXPECT_EQ(d->cx, 167);
+  EXPECT_EQ(d->cx, 186);
   EXPECT_EQ(d->cy, 46);
-  EXPECT_STREQ(d->fontName, "MS Sans Serif");
+  EXPECT_STREQ(d->fontName, "MS Shell Dlg");
   EXPECT_EQ(d->pointSize, 8);
   EXPECT_EQ(d->style, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
   EXPECT_EQ(d->exStyle, WS_EX_APPWINDOW);
@@ -156,12 +156,12 @@ TEST(UninstallResources, TemplateAndVersionBlock) {
     int x, y, cx, cy;
   };
   const Expected expected[] = {
-      {1, "Button", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 29, 29, 50, 14},
-      {2, "Button", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 89, 29, 50, 14},
+      {1, "Button", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 38, 29, 50, 14},
+      {2, "Button", "Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 98, 29, 50, 14},
       {-1, "Static", "Click on OK to uninstall the Vexmor Recording", WS_VISIBLE | WS_GROUP | SS_CENTER,
-       0, 4, 167, 8},
+       0, 4, 186, 8},
       {-1, "Static", "Panel. This will remove all files from your computer.",
-       WS_VISIBLE | WS_GROUP | SS_CENTER, 0, 15, 167, 8},
+       WS_VISIBLE | WS_GROUP | SS_CENTER, 0, 15, 186, 8},
   };
   for (std::size_t i = 0; i < 4; ++i) {
     const vx::ControlTemplate& c = d->controls[i];

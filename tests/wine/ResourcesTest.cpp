@@ -4,6 +4,7 @@
 // this test carries as RCDATA) and the version block.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -249,10 +250,37 @@ void ExpectVersionMatches(const Program& program, const vx::VersionInfo& table) 
   }
 }
 
+INT_PTR CALLBACK NoDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Each label of the dialog built from the program's template, drawn in the dialog's font, fits.
+void ExpectLabelsFit(const Program& program, int id) {
+  ::InitCommonControls();  // the trackbar class
+  const HWND dialog =
+      ::CreateDialogParamA(program.Module(), MAKEINTRESOURCEA(id), nullptr, NoDialogProc, 0);
+  ASSERT_NE(dialog, nullptr) << program.Path();
+  const HDC dc = ::GetDC(dialog);
+  ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(dialog, WM_GETFONT, 0, 0)));
+  for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    char cls[8] = {}, text[128] = {};
+    RECT need = {}, room = {};
+    ::GetClassNameA(c, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0) continue;
+    ::GetWindowTextA(c, text, sizeof text);
+    ::DrawTextA(dc, text, -1, &need, DT_CALCRECT | DT_SINGLELINE);
+    ::GetClientRect(c, &room);
+    EXPECT_LE(need.right, room.right) << program.Path() << ": " << text;
+  }
+  ::ReleaseDC(dialog, dc);
+  ::DestroyWindow(dialog);
+}
+
 void ExpectProgramMatches(const char* name, const vx::ProgramResources& table) {
   const Program program(name);
   ASSERT_NE(program.Module(), nullptr) << program.Path();
-  for (const vx::DialogTemplate* dialog : table.dialogs) ExpectDialogMatches(program, *dialog);
+  for (const vx::DialogTemplate* dialog : table.dialogs) {
+    ExpectDialogMatches(program, *dialog);
+    ExpectLabelsFit(program, dialog->id);
+  }
   for (const vx::AccelTable& accelerators : table.accelerators)
     ExpectAcceleratorsMatch(program, accelerators);
   if (table.accelerators.empty()) {
