@@ -42,6 +42,18 @@ void Register(vx::posix::FileRegistry& registry, const std::string& uninstaller)
   ASSERT_EQ(registry.CloseKey(key), vx::kOk);
 }
 
+// The uninstaller's OK path on the real stand-ins, wired as the program wires them; the boxes it
+// showed.
+std::vector<std::string> RunRealUninstall(vx::posix::FileRegistry& registry) {
+  vx::posix::PosixFiles files;
+  vx::posix::DesktopLinks shell(&files.Folders());
+  vx::posix::IniProfile profile;
+  UninstallPlatform platform{&registry, &files, &shell, &profile};
+  RecordingOwner owner;
+  RunUninstall(owner, platform);
+  return owner.boxes;
+}
+
 TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   vx::test::TempTree tree;
   tree.UseHome();
@@ -76,14 +88,9 @@ TEST(InstallUninstall, EverythingOfThePanelGoesByTheNextLogin) {
   tree.Write(theme + "index.theme", "[Icon Theme]\n");
 
   vx::posix::FileRegistry registry(vx::posix::FileRegistry::DefaultFolder(), [](const std::string& line) { ADD_FAILURE() << line; });
-  vx::posix::PosixFiles files;
-  vx::posix::DesktopLinks shell(&files.Folders());
-  vx::posix::IniProfile profile;
-  UninstallPlatform platform{&registry, &files, &shell, &profile};
-  RecordingOwner owner;
-  RunUninstall(owner, platform);
+  const std::vector<std::string> boxes = RunRealUninstall(registry);
 
-  EXPECT_EQ(owner.boxes, std::vector<std::string>{});  // .gid and .cnt were never there: silent
+  EXPECT_EQ(boxes, std::vector<std::string>{});  // .gid and .cnt were never there: silent
   EXPECT_FALSE(tree.Exists("prefix/lib/vexmor/Volsar.exe"));
   EXPECT_FALSE(tree.Exists("prefix/lib/vexmor/Volsar.hlp"));
   EXPECT_TRUE(tree.Exists("prefix/lib/vexmor/pelzorn.exe"));  // until the next login
@@ -135,16 +142,11 @@ TEST(InstallUninstall, ThemeIconsGoOnlyWithAMenuEntryOfThePanel) {
     if (row.folderForIcon) tree.Write(stuck + "/x", "x"); else tree.Write(stuck, "png");
     vx::posix::FileRegistry registry(tree.Path("registry"), nullptr);
     Register(registry, tree.Path("prefix/lib/vexmor/pelzorn.exe"));
-    vx::posix::PosixFiles files;
-    vx::posix::DesktopLinks shell(&files.Folders());
-    vx::posix::IniProfile profile;
-    UninstallPlatform platform{&registry, &files, &shell, &profile};
-    RecordingOwner owner;
-    RunUninstall(owner, platform);
+    const std::vector<std::string> boxes = RunRealUninstall(registry);
     EXPECT_EQ(tree.Exists(menu), !row.entryGone) << row.entryProgram;
     EXPECT_EQ(tree.Exists(theme + "16x16/apps/vexmor-recording.png"), !row.iconsGone) << row.entryProgram;
     EXPECT_TRUE(tree.Exists(stuck)) << row.entryProgram;
-    EXPECT_EQ(owner.boxes, row.folderForIcon
+    EXPECT_EQ(boxes, row.folderForIcon
                                ? std::vector<std::string>{"Can't delete the file named: " + tree.Path(stuck)}
                                : std::vector<std::string>{})
         << row.entryProgram;
@@ -170,13 +172,8 @@ TEST(InstallUninstall, RemovalListThatCannotBeWrittenExactlyIsNotWritten) {
       tree.Write(std::string(installFolder) + "/pelzorn.exe", "x");
       vx::posix::FileRegistry registry(tree.Path("registry"), nullptr);
       Register(registry, folder + "/pelzorn.exe");
-      vx::posix::PosixFiles files;
-      vx::posix::DesktopLinks shell;
-      vx::posix::IniProfile profile;
-      UninstallPlatform platform{&registry, &files, &shell, &profile};
-      RecordingOwner owner;
-      RunUninstall(owner, platform);
-      EXPECT_EQ(owner.boxes, std::vector<std::string>{"Can't delete the directory named " + folder})
+      const std::vector<std::string> boxes = RunRealUninstall(registry);
+      EXPECT_EQ(boxes, std::vector<std::string>{"Can't delete the directory named " + folder})
           << installFolder << " " << stateIsAFile;
       EXPECT_FALSE(tree.Exists("home/.local/state/vexmor/WININIT.INI"));
       EXPECT_FALSE(std::filesystem::exists(std::string(installFolder) + "/WININIT.INI"));
