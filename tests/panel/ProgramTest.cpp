@@ -90,6 +90,8 @@ TEST_F(Program, PortRightServesTheListedCardPortsOnlyAndIsGoneBeforeAnythingElse
   fs::create_directories(hives);
   fs::copy_file(VOLSAR_EXE, (fs::create_directories(bin), bin / "Volsar.exe"));
   ASSERT_EQ(std::system(("setcap cap_sys_rawio+ep " + (bin / "Volsar.exe").string()).c_str()), 0);
+  // The probe beside the copy, where uid 65534 reaches it whatever folder the build is in.
+  fs::copy(PROBE_PLUGINS, root / "plugins", fs::copy_options::recursive);
   ::chmod(root.c_str(), 0777);  // for the probe's record
   // VEXMOR_PORTS (root: as root), Port, ports.allow, status (42: the probe ran), ioperm, message.
   const char* rows[][6] = {
@@ -111,8 +113,8 @@ TEST_F(Program, PortRightServesTheListedCardPortsOnlyAndIsGoneBeforeAnythingElse
       ::chmod((bin / "ports.allow").c_str(), std::stoi(list, nullptr, 8));
     const bool asRoot = ports.find("root") != std::string::npos;
     const Outcome out = Run(
-        "QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" PROBE_PLUGINS " QT_QPA_GENERIC_PLUGINS=vxprobe "
-        "VX_PROBE_OUT=" + (root / "caps").string() + (ports.empty() ? "" : " VEXMOR_PORTS=direct"),
+        "QT_QPA_PLATFORM=offscreen QT_PLUGIN_PATH=" + (root / "plugins").string() +
+            " QT_QPA_GENERIC_PLUGINS=vxprobe VX_PROBE_OUT=" + (root / "caps").string() + (ports.empty() ? "" : " VEXMOR_PORTS=direct"),
         "strace -f -qq -o " + (root / "trace").string() + " -e trace=ioperm,capset,write " +
             "-e inject=ioperm:error=EPERM " + (asRoot ? "" : "setpriv --reuid=65534 --regid=65534 --clear-groups "),
         bin / "Volsar.exe");
